@@ -1,0 +1,51 @@
+// Run assembly: prints the run configuration, reads the city file and the run
+// parameters, and builds the objects of a run. Used once, on the initial
+// thread. Every refusal is one "Error: ..." line on standard error and exit
+// status 1; the stream-taking variants return that line instead, so that they
+// can be driven without ending the process.
+#pragma once
+
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "City.h"
+#include "Enums.h"
+
+class GeneticAlgorithm;
+
+class GAFactory {
+ public:
+  GAFactory() = default;
+  virtual ~GAFactory() = default;
+
+  std::shared_ptr<GeneticAlgorithm> createGA(Mode mode, Objective objective, Encoding encoding,
+                                             SelectionModel selectionModel, RNG_Type rngType);
+
+  // Asks for the path on standard input, reads the file, echoes its header.
+  // Refuses a file whose ids are not exactly 1..n.
+  void readCities(CityMap& cities);
+  std::string readCities(std::istream& in, std::ostream& out, CityMap& cities);
+  // The city file's content once it is open.
+  static std::string readCityFile(std::istream& file, std::ostream& out, CityMap& cities);
+
+  // The population size (retried until even), the chromosome length (bit
+  // strings only), the number of generations and the two probabilities.
+  void readParameters(Encoding encoding);
+  std::string readParameters(Encoding encoding, std::istream& in, std::ostream& out);
+
+  int getPopulationSize() const { return populationSize; }
+  int getChromosomeLength() const { return chromosomeLength; }
+  int getMaxGeneration() const { return maxGeneration; }
+  float getCrossoverProbability() const { return crossoverProbability; }
+  float getMutationProbability() const { return mutationProbability; }
+
+  static constexpr int kMaxChromosomeLength = 1023;
+
+ private:
+  int populationSize = 0;
+  int chromosomeLength = 0;
+  int maxGeneration = 0;
+  float crossoverProbability = 0.0f;
+  float mutationProbability = 0.0f;
+};

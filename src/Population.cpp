@@ -1,0 +1,139 @@
+#include "Population.h"
+
+#include <omp.h>
+
+#include <utility>
+
+#include "FitnessFunction.h"
+#include "Individual.h"
+#include "RNG.h"
+#include "SelectionScheme.h"
+#include "Statistics.h"
+#include "ThreadBlock.h"
+
+Population::Population(int size, int length, Encoding encoding, int maxGeneration,
+                       const std::shared_ptr<FitnessFunction>& fitnessFunction,
+                       const std::shared_ptr<SelectionScheme>& selectionScheme)
+    : size(size),
+      length(length),
+      encoding(encoding),
+      maxGeneration(maxGeneration),
+      fitnessFunction(fitnessFunction),
+      selectionScheme(selectionScheme) {
+  if (size > 0) genome.reserve(size);
+  for (int k = 0; k < size; ++k) {
+    genome.push_back(factory.createIndividual(length, encoding, fitnessFunction));
+  }
+}
+
+Population::Population(const Population& other)
+    : size(other.size),
+      length(other.length),
+      encoding(other.encoding),
+      generation(other.generation),
+      maxGeneration(other.maxGeneration),
+      genome(other.genome.begin(), other.genome.begin() + (other.size > 0 ? other.size : 0)),
+      fitnessFunction(other.fitnessFunction),
+      selectionScheme(other.selectionScheme) {}
+
+Population& Population::operator=(const Population& other) {
+  if (this == &other) return *this;
+  size = other.size;
+  length = other.length;
+  encoding = other.encoding;
+  generation = other.generation;
+  maxGeneration = other.maxGeneration;
+  for (int k = 0; k < other.size; ++k) genome.at(k) = other.genome[k];
+  return *this;
+}
+
+void Population::swap(Population& other) {
+  if (this != &other) genome.swap(other.genome);
+}
+
+void Population::quickSort(int lo, int hi) {
+  if (lo < hi) {
+    const int p = partition(lo, hi);
+    quickSort(lo, p);
+    quickSort(p + 1, hi);
+  }
+}
+
+int Population::partition(int lo, int hi) {
+  const double pivot = genome.at(lo)->getFitness();
+  int i = lo - 1;
+  int j = hi + 1;
+  for (;;) {
+    do {
+      --j;
+    } while (pivot > genome.at(j)->getFitness());
+    do {
+      ++i;
+    } while (genome.at(i)->getFitness() > pivot);
+    if (i >= j) return j;
+    std::swap(genome[i], genome[j]);
+  }
+}
+
+int Population::eliteCount() const { return static_cast<int>(size * 0.05); }
+
+// The wheel cannot always give a second position: with a sum of fitness of 0
+// every draw yields the first, and with all fitness in one individual almost
+// every draw does. After kMaxRedraws failures the fittest other position is
+// taken: 1 when the first parent is 0, else 0.
+int Population::secondParent(int first, const Statistics& statistics) const {
+  for (int redraw = 0; redraw <= kMaxRedraws; ++redraw) {
+    const int second = selectionScheme->select(*this, statistics);
+    if (second != first) return second;
+  }
+  return first == 0 ? 1 : 0;
+}
+
+void Population::breedPair(int pair, int elite, float crossoverProbability,
+                           float mutationProbability, Population& next,
+                           Statistics& statistics) const {
+  const int i = 2 * pair;
+  const std::shared_ptr<Individual>& child1 = next.genome.at(i);
+  const std::shared_ptr<Individual>& child2 = next.genome.at(i + 1);
+  int site;
+  if (i < elite) {
+    site = genome.at(i)->cross(genome.at(i + 1), child1, child2, 0.0f, 0.0f, statistics);
+  } else {
+    const int a = selectionScheme->select(*this, statistics);
+    const int b = secondParent(a, statistics);
+    site = genome.at(a)->cross(genome.at(b), child1, child2, crossoverProbability,
+                               mutationProbability, statistics);
+  }
+  child1->setCrossSite(site);
+  child1->setFitness(fitnessFunction->compute(child1));
+  child2->setCrossSite(site);
+  child2->setFitness(fitnessFunction->compute(child2));
+}
+
+void Population::reproduce(float crossoverProbability, float mutationProbability,
+                           const std::shared_ptr<Population>& next, Statistics& statistics) {
+  quickSort(0, size - 1);
+  const int elite = eliteCount();
+  const int pairs = (size + 1) / 2;
+  for (int pair = 0; pair < pairs; ++pair) {
+    breedPair(pair, elite, crossoverProbability, mutationProbability, *next, statistics);
+  }
+}
+
+void Population::reproduceParallel(float crossoverProbability, float mutationProbability,
+                                   const std::shared_ptr<Population>& next,
+                                   Statistics& statistics) {
+  quickSort(0, size - 1);
+  const int elite = eliteCount();
+  const int pairs = (size + 1) / 2;
+  Population& receiver = *next;
+  // The table must exist before any thread of the team asks for its entry.
+  RNG::getInstance();
+#pragma omp parallel
+  {
+    const ThreadBlock block = ThreadBlock::of(omp_get_thread_num(), omp_get_num_threads(), pairs);
+    for (int pair = block.begin; pair < block.end; ++pair) {
+      breedPair(pair, elite, crossoverProbability, mutationProbability, receiver, statistics);
+    }
+  }
+}

@@ -1,0 +1,18 @@
+// Parent selection. Stateless: one instance serves both populations and all
+// reproduction threads at once; select writes nothing but its locals and the
+// calling thread's generator.
+#pragma once
+
+class Population;
+class Statistics;
+
+class SelectionScheme {
+ public:
+  SelectionScheme() = default;
+  virtual ~SelectionScheme() = default;
+  SelectionScheme(const SelectionScheme&) = delete;
+  SelectionScheme& operator=(const SelectionScheme&) = delete;
+
+  // A position in the population's genome order, 0..size-1. One draw.
+  virtual int select(const Population& population, const Statistics& statistics) const = 0;
+};

@@ -1,0 +1,90 @@
+// dicebench: draws from the per-thread generator, first on the initial thread
+// and then from every thread of a team, and prints the average of the draws
+// and their mean squared deviation from 0.5.
+#include <omp.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iomanip>
+#include <iostream>
+#include <vector>
+
+#include "RNG.h"
+#include "ThreadBlock.h"
+
+namespace {
+
+void usage(const char* programName) {
+  std::cerr << "*** Random Number Generator -- Test Program" << std::endl;
+  std::cerr << "Usage: " << programName << " <NUM_ITERATIONS> <NUM_TESTRUNS>" << std::endl;
+  std::cerr << "NUM_ITERATIONS: Number of iterations to be done" << std::endl;
+  std::cerr << "NUM_TESTRUNS:Number of test runs to execute" << std::endl;
+}
+
+void printResult(int run, double sum, double squares, int iterations) {
+  std::cout << std::setw(2) << run << ":    Average: " << std::setw(10) << sum / iterations
+            << "        Variance: " << std::setw(10) << squares / iterations << std::endl;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (argc < 3) {
+    usage(argc > 0 ? argv[0] : "dicebench");
+    return 1;
+  }
+  const int iterations = std::atoi(argv[1]);
+  const int testRuns = std::atoi(argv[2]);
+
+  std::cout << std::endl;
+  std::cout << "*** Random Number Generator -- Test Program" << std::endl;
+  std::cout << "Version 1.0, 14-01-2009" << std::endl;
+  std::cout << std::endl;
+  std::cout << "Running configuration..." << std::endl;
+  std::cout << "Iterations: " << iterations << std::endl;
+  std::cout << "Test runs: " << testRuns << std::endl;
+  std::cout << std::endl;
+  std::cout << std::fixed;
+
+  std::cout << "Sequential Runs" << std::endl;
+  for (int run = 1; run <= testRuns; ++run) {
+    double sum = 0.0;
+    double squares = 0.0;
+    for (int i = 0; i < iterations; ++i) {
+      const double d = RNG::getInstance()->random();
+      sum += d;
+      squares += (d - 0.5) * (d - 0.5);
+    }
+    printResult(run, sum, squares, iterations);
+  }
+
+  const int processors = omp_get_max_threads();
+  std::cout << std::endl;
+  std::cout << "Parallel Runs with " << processors << " processors" << std::endl;
+  std::vector<double> sums(processors);
+  std::vector<double> squares(processors);
+  // The table must exist before any thread of the team asks for its entry.
+  RNG::getInstance();
+  for (int run = 1; run <= testRuns; ++run) {
+    std::fill(sums.begin(), sums.end(), 0.0);
+    std::fill(squares.begin(), squares.end(), 0.0);
+#pragma omp parallel
+    {
+      const int thread = omp_get_thread_num();
+      const ThreadBlock block = ThreadBlock::of(thread, omp_get_num_threads(), iterations);
+      for (int i = block.begin; i < block.end; ++i) {
+        const double d = RNG::getInstance()->random();
+        sums[thread] += d;
+        squares[thread] += (d - 0.5) * (d - 0.5);
+      }
+    }
+    double sum = 0.0;
+    double squareSum = 0.0;
+    for (int t = 0; t < processors; ++t) {
+      sum += sums[t];
+      squareSum += squares[t];
+    }
+    printResult(run, sum, squareSum, iterations);
+  }
+  return 0;
+}
