@@ -33,5 +33,12 @@ test: build
 demo: build
 	./$(BUILD)/zentrava tsp p < examples/demo.params
 
+# Micro-benchmarks, then whole-run timings; ratios within one run, no assertions.
+bench: deps
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DZENTRAVA_BENCH=ON -DBUILD_TESTING=OFF
+	cmake --build $(BUILD)-bench -j $(JOBS)
+	./$(BUILD)-bench/bench/zentrava_bench
+	bash bench/runs.sh ./$(BUILD)-bench/zentrava
+
 clean:
 	rm -rf $(BUILD)
