@@ -1,13 +1,43 @@
 #include "BinaryEncoded.h"
 
+#include <array>
+#include <limits>
+
 #include "RNG.h"
 #include "Statistics.h"
 
-BinaryEncoded::BinaryEncoded(int length) : length(length), genes(length, false) {
-  RNG& rng = *RNG::getInstance();
-  for (int i = 0; i < length; ++i) genes[i] = rng.flip(0.5f);
+namespace {
+
+int wordsFor(int length) { return length > 0 ? (length + 63) / 64 : 0; }
+
+// Weight k is 1.0 doubled k times, as the objectives form it; from 1024 on
+// it is infinite.
+constexpr int kFiniteWeights = 1024;
+constexpr int kMaxCachedLength = 1100;
+
+constexpr std::array<double, kFiniteWeights> makeWeights() {
+  std::array<double, kFiniteWeights> table{};
+  table[0] = 1.0;
+  for (int k = 1; k < kFiniteWeights; ++k) table[k] = table[k - 1] + table[k - 1];
+  return table;
 }
 
+constexpr std::array<double, kFiniteWeights> kWeights = makeWeights();
+
+double weight(int k) {
+  return k < kFiniteWeights ? kWeights[k] : std::numeric_limits<double>::infinity();
+}
+
+}  // namespace
+
+BinaryEncoded::BinaryEncoded(int length) : length(length), genes(wordsFor(length), 0) {
+  RNG& rng = *RNG::getInstance();
+  for (int i = 0; i < length; ++i) setGene(i, rng.flip(0.5f));
+}
+
+// Works a word at a time: each child's word is assembled from the parents'
+// words, and the mutation trials, drawn position by position (child1's, then
+// child2's), flip bits of a mask applied to the word.
 int BinaryEncoded::cross(const std::shared_ptr<Individual>& mate,
                          const std::shared_ptr<Individual>& child1,
                          const std::shared_ptr<Individual>& child2, float crossoverProbability,
@@ -22,12 +52,27 @@ int BinaryEncoded::cross(const std::shared_ptr<Individual>& mate,
     statistics.incCrosses();
     site = rng.range(0, length - 1);
   }
-  for (int i = 0; i < length; ++i) {
-    const bool head = i <= site;
-    first.genes[i] = head ? genes[i] : other.genes[i];
-    first.trial(rng, i, mutationProbability, statistics);
-    second.genes[i] = head ? other.genes[i] : genes[i];
-    second.trial(rng, i, mutationProbability, statistics);
+  const int words = wordsFor(length);
+  for (int w = 0; w < words; ++w) {
+    const int base = w * 64;
+    const int bits = length - base < 64 ? length - base : 64;
+    // Positions up to the site come from the child's own parent.
+    const int headBits = site < base ? 0 : (site - base + 1 < bits ? site - base + 1 : bits);
+    const uint64_t head = headBits == 64 ? ~uint64_t{0} : (uint64_t{1} << headBits) - 1;
+    uint64_t flips1 = 0;
+    uint64_t flips2 = 0;
+    for (int k = 0; k < bits; ++k) {
+      if (rng.flip(mutationProbability)) {
+        statistics.incMutations();
+        flips1 |= uint64_t{1} << k;
+      }
+      if (rng.flip(mutationProbability)) {
+        statistics.incMutations();
+        flips2 |= uint64_t{1} << k;
+      }
+    }
+    first.genes[w] = ((genes[w] & head) | (other.genes[w] & ~head)) ^ flips1;
+    second.genes[w] = ((other.genes[w] & head) | (genes[w] & ~head)) ^ flips2;
   }
   return site;
 }
@@ -40,14 +85,50 @@ int BinaryEncoded::crossParallel(const std::shared_ptr<Individual>& mate,
   return cross(mate, child1, child2, crossoverProbability, mutationProbability, statistics);
 }
 
-void BinaryEncoded::mutate(int position, float mutationProbability, Statistics& statistics) {
-  trial(*RNG::getInstance(), position, mutationProbability, statistics);
+double BinaryEncoded::binaryValue(const Individual& individual) {
+  const int n = individual.getLength();
+  double value = 0.0;
+  const auto* bits = dynamic_cast<const BinaryEncoded*>(&individual);
+  if (bits == nullptr) {
+    for (int i = n - 1; i >= 0; --i) {
+      if (individual.getGene(i)) value += weight(n - 1 - i);
+    }
+    return value;
+  }
+  // The same additions, found a set bit at a time from the last gene down:
+  // adding nothing for a clear bit changes nothing.
+  for (int w = wordsFor(n) - 1; w >= 0; --w) {
+    uint64_t word = bits->genes[w];
+    while (word != 0) {
+      const int bit = 63 - __builtin_clzll(word);
+      value += weight(n - 1 - (w * 64 + bit));
+      word &= ~(uint64_t{1} << bit);
+    }
+  }
+  return value;
 }
 
-void BinaryEncoded::trial(RNG& rng, int position, float mutationProbability,
-                          Statistics& statistics) {
-  if (rng.flip(mutationProbability)) {
+double BinaryEncoded::allOnesValue(int length) {
+  static const std::vector<double> totals = [] {
+    std::vector<double> t(kMaxCachedLength + 1);
+    double total = 0.0;
+    t[0] = total;
+    for (int n = 1; n <= kMaxCachedLength; ++n) {
+      total += weight(n - 1);
+      t[n] = total;
+    }
+    return t;
+  }();
+  if (length <= 0) return 0.0;
+  if (length <= kMaxCachedLength) return totals[length];
+  double total = totals[kMaxCachedLength];
+  for (int k = kMaxCachedLength; k < length; ++k) total += weight(k);
+  return total;
+}
+
+void BinaryEncoded::mutate(int position, float mutationProbability, Statistics& statistics) {
+  if (RNG::getInstance()->flip(mutationProbability)) {
     statistics.incMutations();
-    genes[position] = !genes[position];
+    setGene(position, !getGene(position));
   }
 }

@@ -2,6 +2,7 @@
 // construction, one-point crossover, mutation by inverting one bit.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "Individual.h"
@@ -32,18 +33,28 @@ class BinaryEncoded final : public Individual {
   double getFitness() const override { return fitness; }
   void setFitness(double value) override { fitness = value; }
   int getLength() const override { return length; }
-  bool getGene(int position) const override { return genes[position]; }
-  void setGene(int position, bool value) override { genes[position] = value; }
+  bool getGene(int position) const override { return (genes[position >> 6] >> (position & 63)) & 1u; }
+  void setGene(int position, bool value) override {
+    const uint64_t bit = uint64_t{1} << (position & 63);
+    genes[position >> 6] = value ? genes[position >> 6] | bit : genes[position >> 6] & ~bit;
+  }
   int getCityId(int) const override { return -1; }
   void setCityId(int, int) override {}
   double getDistance() const override { return 0.0; }
   void setDistance(double) override {}
 
- private:
-  void trial(RNG& rng, int position, float mutationProbability, Statistics& statistics);
+  // The genes of any individual read as an unsigned binary number, gene 0
+  // most significant, summed in double precision from the least significant
+  // gene up: beyond 53 bits every addition rounds, so the order is part of
+  // the value.
+  static double binaryValue(const Individual& individual);
+  // The same sum over every weight: the value of `length` ones.
+  static double allOnesValue(int length);
 
+ private:
   int length;
   double fitness = -1.0;
   int crossSite = -1;
-  std::vector<bool> genes;
+  // Bit i is bit i % 64 of word i / 64; bits past the length stay 0.
+  std::vector<uint64_t> genes;
 };

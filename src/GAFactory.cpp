@@ -6,7 +6,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "EnhancedGeneticAlgorithm.h"
 #include "Population.h"
@@ -125,7 +127,11 @@ std::string GAFactory::readCities(std::istream& in, std::ostream& out, CityMap& 
   std::string path;
   if (!(in >> path)) return "Error: No path to a city file was given!";
   std::ifstream file(path);
-  if (!file) return "Error: Cannot open city file '" + path + "'!";
+  // A directory opens like a file on Linux and then reads as an empty one.
+  std::error_code notADirectory;
+  if (!file || std::filesystem::is_directory(path, notADirectory)) {
+    return "Error: Cannot open city file '" + path + "'!";
+  }
   return readCityFile(file, out, cities);
 }
 

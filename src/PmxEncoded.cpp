@@ -21,7 +21,12 @@ PmxEncoded::CutPoints PmxEncoded::decide(float crossoverProbability, Statistics&
   const CutPoints none{length - 1, 0};
   if (!(rng.random() < crossoverProbability) || length < 3) return none;
   statistics.incCrosses();
-  const int lo = rng.range(0, length - 1);
+  // On three cities a first cut in the middle has no partner two positions
+  // away; it is drawn again rather than waiting for one forever.
+  int lo;
+  do {
+    lo = rng.range(0, length - 1);
+  } while (lo < 2 && lo + 2 > length - 1);
   int hi;
   do {
     hi = rng.range(0, length - 1);

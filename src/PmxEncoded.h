@@ -18,8 +18,9 @@ class PmxEncoded final : public Individual {
   PmxEncoded(const PmxEncoded& other) = default;
   PmxEncoded& operator=(const PmxEncoded& other) = default;
 
-  // Draws: the decision random(); when crossing, lo = range(0, length-1) and
-  // hi = range(0, length-1), hi redrawn while |lo - hi| <= 1; then, position by
+  // Draws: the decision random(); when crossing, lo = range(0, length-1)
+  // (redrawn while no position lies two away, the middle of three cities) and
+  // hi = range(0, length-1), redrawn while |lo - hi| <= 1; then, position by
   // position, child1's mutation trial and child2's. Returns the smaller cut
   // point, or length - 1 without a crossover (always so below three cities).
   int cross(const std::shared_ptr<Individual>& mate, const std::shared_ptr<Individual>& child1,

@@ -9,9 +9,7 @@
 
 namespace {
 
-constexpr long kModulus = 1000000000L;
 constexpr long kSeedConstant = 161803398L;
-constexpr double kScale = 1e-9;
 
 }  // namespace
 
@@ -43,23 +41,6 @@ RNG::RNG(long* seed) {
   *seed = 1;
 }
 
-float RNG::random() {
-  if (++nextIndex == 56) nextIndex = 1;
-  if (++partnerIndex == 56) partnerIndex = 1;
-  current = table[nextIndex] - table[partnerIndex];
-  if (current < 0) current += kModulus;
-  table[nextIndex] = current;
-  return static_cast<float>(static_cast<double>(current) * kScale);
-}
-
-bool RNG::flip(float p) { return p >= random(); }
-
-int RNG::range(int lo, int hi) {
-  const float d = random();
-  const float x = static_cast<float>(hi - lo) * d;
-  return lo + static_cast<int>(static_cast<double>(x) + 0.5);
-}
-
 long RNG::clockSeed() {
   // Negated in 32-bit unsigned arithmetic: with a 64-bit long the seed is
   // 2^32 - t, with a 32-bit long it reads as -t. Both come from the clock.
@@ -67,14 +48,16 @@ long RNG::clockSeed() {
   return static_cast<long>(negated);
 }
 
-const std::shared_ptr<RNG>& RNG::getInstance() {
-  const int thread = omp_get_thread_num();
-  if (static_cast<size_t>(thread) < instances.size()) return instances[thread];
+const std::shared_ptr<RNG>& RNG::fillOrRefuse(int thread) {
   if (instances.empty() && !omp_in_parallel()) {
-    fill();
+    static long tmp = clockSeed();
+    instances = makeTable(&tmp, omp_get_max_threads());
     if (static_cast<size_t>(thread) < instances.size()) return instances[thread];
   }
-  threadOutsideTable(thread);
+  std::cerr << "Error: Thread " << thread << " has no random generator; the table holds "
+            << instances.size() << "!" << std::endl;
+  // Other threads may still be drawing: end without running static destructors.
+  std::_Exit(1);
 }
 
 std::vector<std::shared_ptr<RNG>> RNG::makeTable(long* seed, int count) {
@@ -91,14 +74,3 @@ std::vector<std::shared_ptr<RNG>> RNG::makeTable(long* seed, int count) {
   return table;
 }
 
-void RNG::fill() {
-  static long tmp = clockSeed();
-  instances = makeTable(&tmp, omp_get_max_threads());
-}
-
-void RNG::threadOutsideTable(int thread) {
-  std::cerr << "Error: Thread " << thread << " has no random generator; the table holds "
-            << instances.size() << "!" << std::endl;
-  // Other threads may still be drawing: end without running static destructors.
-  std::_Exit(1);
-}

@@ -8,10 +8,13 @@
 // process with an error line rather than read outside the table.
 #pragma once
 
+#include <omp.h>
+
 #include <memory>
 #include <vector>
 
-class RNG {
+// Cache-line aligned, so that two threads' generators never share a line.
+class alignas(64) RNG {
  public:
   // Builds the state from *seed, then stores 1 into it.
   explicit RNG(long* seed);
@@ -19,16 +22,31 @@ class RNG {
   RNG& operator=(const RNG&) = delete;
 
   // One step; the new value scaled into [0, 1], both ends possible.
-  float random();
+  // Inline, like flip and range: a generation makes a million draws.
+  float random() {
+    if (++nextIndex == 56) nextIndex = 1;
+    if (++partnerIndex == 56) partnerIndex = 1;
+    current = table[nextIndex] - table[partnerIndex];
+    if (current < 0) current += kModulus;
+    table[nextIndex] = current;
+    return static_cast<float>(static_cast<double>(current) * kScale);
+  }
   // One step; true when p is not below the draw.
-  bool flip(float p);
+  bool flip(float p) { return p >= random(); }
   // One step mapped onto lo..hi inclusive, rounded to nearest (ends half as likely).
-  int range(int lo, int hi);
+  int range(int lo, int hi) {
+    const float x = static_cast<float>(hi - lo) * random();
+    return lo + static_cast<int>(static_cast<double>(x) + 0.5);
+  }
   int range(int n) { return range(1, n); }
 
   // The calling thread's generator. Returned by reference so that a draw costs
   // no reference-count traffic; the table owns the generator.
-  static const std::shared_ptr<RNG>& getInstance();
+  static const std::shared_ptr<RNG>& getInstance() {
+    const int thread = omp_get_thread_num();
+    if (static_cast<size_t>(thread) < instances.size()) return instances[thread];
+    return fillOrRefuse(thread);
+  }
 
   // The seed of generator 0: the clock second, negated in 32 bits.
   static long clockSeed();
@@ -39,8 +57,10 @@ class RNG {
   static std::vector<std::shared_ptr<RNG>> instances;
 
  private:
-  static void fill();
-  [[noreturn]] static void threadOutsideTable(int thread);
+  static constexpr long kModulus = 1000000000L;
+  static constexpr double kScale = 1e-9;
+
+  static const std::shared_ptr<RNG>& fillOrRefuse(int thread);
 
   int nextIndex;
   int partnerIndex;

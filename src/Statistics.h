@@ -43,9 +43,11 @@ class Statistics {
   double getBestTourDistance() const { return bestTourDistance; }
 
  private:
-  std::atomic<int64_t> crosses{0};
+  // On a line of their own: every thread writes them, and every thread reads
+  // sumFitness at each selection.
+  alignas(64) std::atomic<int64_t> crosses{0};
   std::atomic<int64_t> mutations{0};
-  double minFitness = 0.0;
+  alignas(64) double minFitness = 0.0;
   double maxFitness = 0.0;
   double avgFitness = 0.0;
   double sumFitness = 0.0;
