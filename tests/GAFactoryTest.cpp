@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "GAFactory.h"
+
+namespace {
+
+const std::string kHeader =
+    "NAME : square4\nCOMMENT : c\nTYPE : TSP\nDIMENSION : 4\nE : EUC_2D\nNODE\n";
+const std::string kEcho =
+    "\tNAME : square4\n\tCOMMENT : c\n\tTYPE : TSP\n\tDIMENSION : 4\n\tE : EUC_2D\n";
+const std::string kSquare = "1 0 0\n2 0 3\n3 4 3\n4 4 0";
+
+struct Read {
+  std::string error;
+  std::string echo;
+  CityMap cities;
+};
+
+Read readFile(const std::string& text) {
+  std::istringstream file(text);
+  std::ostringstream out;
+  Read r;
+  r.error = GAFactory::readCityFile(file, out, r.cities);
+  r.echo = out.str();
+  return r;
+}
+
+struct Dialogue {
+  std::string error;
+  std::string out;
+  GAFactory factory;
+};
+
+void converse(Dialogue& d, Encoding encoding, const std::string& typed) {
+  std::istringstream in(typed);
+  std::ostringstream out;
+  d.error = d.factory.readParameters(encoding, in, out);
+  d.out = out.str();
+}
+
+const std::string kStart = "\nInitializing parameters...\nEnter Population size> \t\t";
+const std::string kOdd = "Population size must be divisible by 2!\nEnter Population size> \t\t";
+const std::string kRest =
+    "Enter max. generations> \tEnter crossover probability> \tEnter mutation probability> \t\n";
+
+}  // namespace
+
+TEST(GAFactoryTest, SquareIsReadWhateverTheEndOfTheFile) {
+  for (const std::string ending : {"\nEOF\n", "\nEOF", "\n", "", "\neof\n", "\nEoF 9 9\n5 1 1\n"}) {
+    SCOPED_TRACE(ending);
+    const Read r = readFile(kHeader + kSquare + ending);
+    EXPECT_EQ("", r.error);
+    EXPECT_EQ(kEcho, r.echo);
+    ASSERT_EQ(4u, r.cities.size());
+    const double x[] = {0, 0, 4, 4};
+    const double y[] = {0, 3, 3, 0};
+    for (int id = 1; id <= 4; ++id) {
+      EXPECT_EQ(id, r.cities.at(id)->id);
+      EXPECT_EQ(x[id - 1], r.cities.at(id)->x);
+      EXPECT_EQ(y[id - 1], r.cities.at(id)->y);
+    }
+  }
+}
+
+TEST(GAFactoryTest, DuplicateIdKeepsTheFirstCity) {
+  const Read r = readFile(kHeader + "1 0 0\n2 0 3\n3 4 3\n3 9 9\n4 4 0\nEOF\n");
+  EXPECT_EQ("", r.error);
+  ASSERT_EQ(4u, r.cities.size());
+  EXPECT_EQ(4.0, r.cities.at(3)->x);
+  EXPECT_EQ(3.0, r.cities.at(3)->y);
+}
+
+TEST(GAFactoryTest, FieldsOfAnyFormAndLength) {
+  const std::string longLine(300, 'h');
+  const Read r = readFile("a\nb\n" + longLine +
+                          "\nd\ne\nf\n1 0 0\n2 0 3\n\n3 4 3\n4 1.2345678e+03 0.0000000001\n"
+                          "5 1 1\n6 1 1\n7 12.5 -3e2\nEOF\n");
+  EXPECT_EQ("", r.error);
+  EXPECT_EQ("\ta\n\tb\n\t" + longLine + "\n\td\n\te\n", r.echo);
+  ASSERT_EQ(7u, r.cities.size());  // the empty line was swallowed, not read as a city
+  EXPECT_EQ(1234.5678, r.cities.at(4)->x);
+  EXPECT_EQ(1e-10, r.cities.at(4)->y);
+  EXPECT_EQ(12.5, r.cities.at(7)->x);
+  EXPECT_EQ(-300.0, r.cities.at(7)->y);
+}
+
+TEST(GAFactoryTest, RefusedCityFiles) {
+  const struct {
+    std::string records;
+    std::string error;
+  } cases[] = {
+      {"", "Error: The city file holds no cities!"},
+      {"EOF\n", "Error: The city file holds no cities!"},
+      {"1 0 0\n2 0 3\n4 4 0\n", "Error: City ids must run from 1 to 3 without gaps; found id 4!"},
+      {"x 5 5\n1 0 0\n", "Error: City ids must run from 1 to 2 without gaps; found id 0!"},
+      {"-1 5 5\n1 0 0\n2 0 1\n", "Error: City ids must run from 1 to 3 without gaps; found id -1!"},
+      {"2 0 0\n3 0 1\n", "Error: City ids must run from 1 to 2 without gaps; found id 2!"},
+      {"1 0 0\n99999999999 0 1\n", "Error: Invalid city id '99999999999'!"},
+      {"1 0 0\n2 5", "Error: The city file ends inside the record of city 2!"},
+      {"1 0 0\n2 inf 1\n", "Error: City 2 has a coordinate that is not a finite number!"},
+      {"1 0 nan\n", "Error: City 1 has a coordinate that is not a finite number!"},
+      {"1 1e999 0\n", "Error: City 1 has a coordinate that is not a finite number!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.records);
+    const Read r = readFile(kHeader + c.records);
+    EXPECT_EQ(c.error, r.error);
+    EXPECT_EQ(kEcho, r.echo);
+  }
+  // A header cut short ends the file; its unfinished last line is not echoed.
+  EXPECT_EQ("\ta\n\tb\n", readFile("a\nb\nc").echo);
+}
+
+TEST(GAFactoryTest, ReadCitiesAsksForThePathAndOpensIt) {
+  const std::string path = testing::TempDir() + "GAFactoryTest_square4.tsp";
+  std::ofstream(path) << kHeader << kSquare << "\nEOF\n";
+  const struct {
+    std::string typed;
+    std::string error;
+    std::string out;
+    size_t cities;
+  } cases[] = {
+      {"  \n " + path + "  trailing", "", kEcho, 4},
+      {"", "Error: No path to a city file was given!", "", 0},
+      {path + ".missing", "Error: Cannot open city file '" + path + ".missing'!", "", 0},
+      {testing::TempDir(), "Error: Cannot open city file '" + testing::TempDir() + "'!", "", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    std::istringstream in(c.typed);
+    std::ostringstream out;
+    CityMap cities;
+    EXPECT_EQ(c.error, GAFactory().readCities(in, out, cities));
+    EXPECT_EQ("Enter relative path to file> \t" + c.out, out.str());
+    EXPECT_EQ(c.cities, cities.size());
+  }
+  std::remove(path.c_str());
+}
+
+TEST(GAFactoryTest, OddSizesAreAskedAgainAndValuesMayShareALine) {
+  Dialogue d;
+  converse(d, BinaryEncoding, "7\n9\n10 20 40 0.5 0.125\n");
+  EXPECT_EQ("", d.error);
+  EXPECT_EQ(kStart + kOdd + kOdd + "Enter chromosome length> \t" + kRest, d.out);
+  EXPECT_EQ(10, d.factory.getPopulationSize());
+  EXPECT_EQ(20, d.factory.getChromosomeLength());
+  EXPECT_EQ(40, d.factory.getMaxGeneration());
+  EXPECT_EQ(0.5f, d.factory.getCrossoverProbability());
+  EXPECT_EQ(0.125f, d.factory.getMutationProbability());
+}
+
+TEST(GAFactoryTest, TourEncodingsNeverAskForTheLength) {
+  for (Encoding encoding : {PermutationEncoding, PmxEncoding}) {
+    Dialogue d;
+    converse(d, encoding, "4\n0\n1\n0\n");
+    EXPECT_EQ("", d.error);
+    EXPECT_EQ(kStart + kRest, d.out);
+    EXPECT_EQ(0, d.factory.getMaxGeneration());
+    EXPECT_EQ(1.0f, d.factory.getCrossoverProbability());
+  }
+}
+
+TEST(GAFactoryTest, RefusedParameters) {
+  const std::string size = "Error: Invalid or missing value for the population size!";
+  const std::string length = "Error: Invalid or missing value for the chromosome length!";
+  const std::string generations = "Error: Invalid or missing value for the number of generations!";
+  const std::string pc = "Error: Invalid or missing value for the crossover probability!";
+  const std::string pm = "Error: Invalid or missing value for the mutation probability!";
+  const std::string range = "Error: Chromosome length must be between 1 and 1023!";
+  const std::string positive = "Error: Population size must be greater than 0!";
+  const struct {
+    std::string typed;
+    std::string error;
+  } cases[] = {
+      {"", size},           {"x", size},
+      {"7 9", size},        {"7 a", size},
+      {"-3 -4", positive},  {"0 8 1 1 1", positive},
+      {"2", length},        {"2 ?", length},
+      {"2 0 1 1 1", range}, {"2 1024 1 1 1", range},
+      {"2 8", generations}, {"2 8 g", generations},
+      {"2 8 1", pc},        {"2 8 1 p", pc},
+      {"2 8 1 1", pm},      {"2 8 1 1 m", pm},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    Dialogue d;
+    converse(d, BinaryEncoding, c.typed);
+    EXPECT_EQ(c.error, d.error);
+  }
+  Dialogue odd;  // -3 fails the even test first; only then is -4 refused as not positive
+  converse(odd, PermutationEncoding, "-3 -4 1 1 1");
+  EXPECT_EQ(kStart + kOdd, odd.out);
+  for (const int accepted : {1, 1023}) {
+    Dialogue d;
+    converse(d, BinaryEncoding, "2 " + std::to_string(accepted) + " 1 1 1");
+    EXPECT_EQ("", d.error);
+    EXPECT_EQ(accepted, d.factory.getChromosomeLength());
+  }
+}
