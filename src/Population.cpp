@@ -20,7 +20,10 @@ Population::Population(int size, int length, Encoding encoding, int maxGeneratio
       maxGeneration(maxGeneration),
       fitnessFunction(fitnessFunction),
       selectionScheme(selectionScheme) {
-  if (size > 0) genome.reserve(size);
+  if (size > 0) {
+    genome.reserve(size);
+    runningFitness.resize(size);
+  }
   for (int k = 0; k < size; ++k) {
     genome.push_back(factory.createIndividual(length, encoding, fitnessFunction));
   }
@@ -34,7 +37,8 @@ Population::Population(const Population& other)
       maxGeneration(other.maxGeneration),
       genome(other.genome.begin(), other.genome.begin() + (other.size > 0 ? other.size : 0)),
       fitnessFunction(other.fitnessFunction),
-      selectionScheme(other.selectionScheme) {}
+      selectionScheme(other.selectionScheme),
+      runningFitness(other.runningFitness.size()) {}
 
 Population& Population::operator=(const Population& other) {
   if (this == &other) return *this;
@@ -75,6 +79,21 @@ int Population::partition(int lo, int hi) {
   }
 }
 
+// Summed in genome order, exactly as the wheel's own scan sums: the search
+// then finds the position the scan would stop at. Sums of numbers of at
+// least 0 never decrease, which the search needs.
+void Population::prepareWheel() {
+  wheelReady = false;
+  double cumulative = 0.0;
+  for (int i = 0; i < size; ++i) {
+    const double f = genome[i]->getFitness();
+    if (!(f >= 0.0)) return;
+    cumulative += f;
+    runningFitness[i] = cumulative;
+  }
+  wheelReady = true;
+}
+
 int Population::eliteCount() const { return static_cast<int>(size * 0.05); }
 
 // The wheel cannot always give a second position: with a sum of fitness of 0
@@ -113,17 +132,20 @@ void Population::breedPair(int pair, int elite, float crossoverProbability,
 void Population::reproduce(float crossoverProbability, float mutationProbability,
                            const std::shared_ptr<Population>& next, Statistics& statistics) {
   quickSort(0, size - 1);
+  prepareWheel();
   const int elite = eliteCount();
   const int pairs = (size + 1) / 2;
   for (int pair = 0; pair < pairs; ++pair) {
     breedPair(pair, elite, crossoverProbability, mutationProbability, *next, statistics);
   }
+  wheelReady = false;
 }
 
 void Population::reproduceParallel(float crossoverProbability, float mutationProbability,
                                    const std::shared_ptr<Population>& next,
                                    Statistics& statistics) {
   quickSort(0, size - 1);
+  prepareWheel();
   const int elite = eliteCount();
   const int pairs = (size + 1) / 2;
   Population& receiver = *next;
@@ -136,4 +158,5 @@ void Population::reproduceParallel(float crossoverProbability, float mutationPro
       breedPair(pair, elite, crossoverProbability, mutationProbability, receiver, statistics);
     }
   }
+  wheelReady = false;
 }

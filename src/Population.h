@@ -55,6 +55,12 @@ class Population {
   // Exchanges the individuals only.
   void swap(Population& other);
 
+  // The running sums of fitness in genome order, while a reproduction step
+  // of this population runs and every fitness is a number of at least 0:
+  // then the wheel may search them instead of summing anew at every
+  // selection. Otherwise nullptr.
+  const double* wheelSums() const { return wheelReady ? runningFitness.data() : nullptr; }
+
   // How often the second parent is redrawn before the wheel is taken to be
   // unable to give another position (see secondParent).
   static constexpr int kMaxRedraws = 10000;
@@ -64,6 +70,7 @@ class Population {
   void breedPair(int pair, int elite, float crossoverProbability, float mutationProbability,
                  Population& next, Statistics& statistics) const;
   int secondParent(int first, const Statistics& statistics) const;
+  void prepareWheel();
 
   int size;
   int length;
@@ -74,4 +81,6 @@ class Population {
   IndividualFactory factory;
   std::shared_ptr<FitnessFunction> fitnessFunction;
   std::shared_ptr<SelectionScheme> selectionScheme;
+  std::vector<double> runningFitness;
+  bool wheelReady = false;
 };

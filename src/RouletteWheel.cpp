@@ -1,5 +1,7 @@
 #include "RouletteWheel.h"
 
+#include <algorithm>
+
 #include "Individual.h"
 #include "Population.h"
 #include "RNG.h"
@@ -8,8 +10,15 @@
 int RouletteWheel::select(const Population& population, const Statistics& statistics) const {
   const float r = RNG::getInstance()->random();
   const float target = static_cast<float>(static_cast<double>(r) * statistics.getSumFitness());
-  const auto& genome = population.getGenome();
   const int size = population.getSize();
+  if (const double* sums = population.wheelSums()) {
+    // The first position whose running sum is not below the target, as the
+    // scan below finds it, by halving instead of summing.
+    const double* reached = std::partition_point(
+        sums, sums + size, [target](double cumulative) { return target > cumulative; });
+    return reached == sums + size ? size - 1 : static_cast<int>(reached - sums);
+  }
+  const auto& genome = population.getGenome();
   double cumulative = 0.0;
   int i = 0;
   do {

@@ -30,8 +30,7 @@ double Tsp::calcEucDistance(const std::shared_ptr<City>& a, const std::shared_pt
   return between(*a, *b);
 }
 
-const City& Tsp::city(int id) const {
-  if (id >= 1 && static_cast<size_t>(id) < byId.size() && byId[id] != nullptr) return *byId[id];
+const City& Tsp::cityOutsideIndex(int id) const {
   const auto found = cities.find(id);
   if (found == cities.end()) {
     std::cerr << "Error: City " << id << " of a tour is not in the city map!" << std::endl;
@@ -43,9 +42,16 @@ const City& Tsp::city(int id) const {
 template <class Chromosome>
 double Tsp::tourLength(const Chromosome& tour) const {
   const int n = tour.getLength();
+  const City& first = city(tour.getCityId(0));
+  const City* previous = &first;
   double d = 0.0;
-  for (int i = 0; i + 1 < n; ++i) d += between(city(tour.getCityId(i)), city(tour.getCityId(i + 1)));
-  d += between(city(tour.getCityId(0)), city(tour.getCityId(n - 1)));
+  for (int i = 1; i < n; ++i) {
+    const City* next = &city(tour.getCityId(i));
+    d += between(*previous, *next);
+    previous = next;
+  }
+  // The closing edge comes last, from the first city to the last.
+  d += between(first, *previous);
   return d;
 }
 

@@ -17,7 +17,11 @@ class Tsp final : public FitnessFunction {
   double calcEucDistance(const std::shared_ptr<City>& a, const std::shared_ptr<City>& b) const;
 
  private:
-  const City& city(int id) const;
+  const City& city(int id) const {
+    if (id >= 1 && static_cast<size_t>(id) < byId.size() && byId[id] != nullptr) return *byId[id];
+    return cityOutsideIndex(id);
+  }
+  const City& cityOutsideIndex(int id) const;
   template <class Chromosome>
   double tourLength(const Chromosome& tour) const;
 
