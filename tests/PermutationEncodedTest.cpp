@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+#include <omp.h>
+
+#include <algorithm>
+#include <memory>
+#include <numeric>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "FitnessFunction.h"
+#include "PermutationEncoded.h"
+#include "RNG.h"
+#include "Statistics.h"
+#include "TestSupport.h"
+
+namespace {
+
+using Ids = std::vector<int>;
+const std::shared_ptr<FitnessFunction> kNoObjective;
+
+std::shared_ptr<PermutationEncoded> tour(const Ids& ids) {
+  auto t = std::make_shared<PermutationEncoded>(static_cast<int>(ids.size()), kNoObjective);
+  for (size_t i = 0; i < ids.size(); ++i) t->setCityId(static_cast<int>(i), ids[i]);
+  return t;
+}
+
+Ids ids(const Individual& t) {
+  Ids v;
+  for (int i = 0; i < t.getLength(); ++i) v.push_back(t.getCityId(i));
+  return v;
+}
+
+bool isPermutation(const Ids& v) {
+  Ids expected(v.size());
+  std::iota(expected.begin(), expected.end(), 1);
+  return std::is_permutation(v.begin(), v.end(), expected.begin());
+}
+
+// The calling thread's generator, put on seed, has made exactly steps draws
+// since: its next draws match a fresh twin advanced that far.
+::testing::AssertionResult madeDraws(long seed, int steps) {
+  long s = seed;
+  RNG twin(&s);
+  for (int i = 0; i < steps; ++i) twin.random();
+  for (int i = 0; i < 8; ++i) {
+    if (twin.random() != RNG::getInstance()->random()) {
+      return ::testing::AssertionFailure() << "not " << steps << " draws past seed " << seed;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// What one cross must draw and count, replayed on a twin generator: the
+// decision, the site, then child1's and child2's trial at each position, a
+// successful trial redrawing its partner until it differs from the position.
+struct Replay {
+  int site = 0;
+  int crosses = 0;
+  int mutations = 0;
+  int draws = 1;
+  std::vector<std::pair<int, int>> swaps[2];  // each child's exchanges, in order
+};
+
+Replay replay(long seed, int n, float pc, float pm) {
+  long s = seed;
+  RNG g(&s);
+  Replay r;
+  r.site = n - 1;
+  if (g.random() < pc) {
+    r.crosses = 1;
+    r.site = g.range(0, n - 1);
+    ++r.draws;
+  }
+  for (int m = 0; m < n; ++m) {
+    for (int child = 0; child < 2; ++child) {
+      ++r.draws;
+      if (!g.flip(pm)) continue;
+      ++r.mutations;
+      int partner = m;
+      while (n > 1 && partner == m) {
+        partner = g.range(0, n - 1);
+        ++r.draws;
+      }
+      r.swaps[child].emplace_back(m, partner);
+    }
+  }
+  return r;
+}
+
+int breed(bool parallel, Individual& self, const std::shared_ptr<Individual>& mate,
+          const std::shared_ptr<Individual>& child1, const std::shared_ptr<Individual>& child2,
+          float pc, float pm, Statistics& stats) {
+  return parallel ? self.crossParallel(mate, child1, child2, pc, pm, stats)
+                  : self.cross(mate, child1, child2, pc, pm, stats);
+}
+
+struct ThreadCountRestorer {
+  int saved = omp_get_max_threads();
+  ~ThreadCountRestorer() { omp_set_num_threads(saved); }
+};
+
+}  // namespace
+
+TEST(PermutationEncodedTest, CrossKeepsTheHeadAndCompletesInTheMatesOrder) {
+  const struct {
+    int site;
+    Ids child1, child2;
+  } cases[] = {
+      {0, {1, 5, 4, 3, 2}, {5, 1, 2, 3, 4}},
+      {1, {1, 2, 5, 4, 3}, {5, 4, 1, 2, 3}},
+      {2, {1, 2, 3, 5, 4}, {5, 4, 3, 1, 2}},
+      {4, {1, 2, 3, 4, 5}, {5, 4, 3, 2, 1}}};  // drawn last site: copies, still a crossover
+  for (const auto& c : cases) {
+    const long seed = findSeed([&](RNG& g) {
+      if (!(g.random() < 1.0f) || g.range(0, 4) != c.site) return false;
+      for (int i = 0; i < 10; ++i) {
+        if (g.random() == 0.0f) return false;  // no mutation trial may succeed at 0
+      }
+      return true;
+    });
+    for (bool parallel : {false, true}) {
+      SCOPED_TRACE(testing::Message()
+                   << "site " << c.site << (parallel ? " crossParallel" : " cross"));
+      auto self = tour({1, 2, 3, 4, 5}), mate = tour({5, 4, 3, 2, 1});
+      auto child1 = tour({2, 1, 3, 5, 4}), child2 = tour({3, 2, 1, 5, 4});
+      child1->setDistance(7.0);
+      useSeed(seed);
+      Statistics stats;
+      EXPECT_EQ(c.site, breed(parallel, *self, mate, child1, child2, 1.0f, 0.0f, stats));
+      EXPECT_EQ(c.child1, ids(*child1));
+      EXPECT_EQ(c.child2, ids(*child2));
+      EXPECT_EQ(1, stats.getCrosses());
+      EXPECT_EQ(0, stats.getMutations());
+      EXPECT_TRUE(madeDraws(seed, 2 + 10));
+      EXPECT_EQ((Ids{1, 2, 3, 4, 5}), ids(*self));
+      EXPECT_EQ((Ids{5, 4, 3, 2, 1}), ids(*mate));
+      EXPECT_EQ(7.0, child1->getDistance());
+    }
+  }
+}
+
+TEST(PermutationEncodedTest, ConstructionPicksFromAShrinkingPoolOnceEach) {
+  for (long seed : {1L, 2L, 3L, 40L, 500L}) {
+    useSeed(seed);
+    PermutationEncoded t(4, kNoObjective);
+    long s = seed;
+    RNG twin(&s);
+    Ids pool{1, 2, 3, 4}, expected;
+    while (!pool.empty()) {
+      const int k = twin.range(0, static_cast<int>(pool.size()) - 1);
+      expected.push_back(pool[k]);
+      pool.erase(pool.begin() + k);
+    }
+    EXPECT_EQ(expected, ids(t));
+    EXPECT_TRUE(madeDraws(seed, 4));
+    EXPECT_EQ(-1.0, t.getFitness());
+    EXPECT_EQ(-1.0, t.getDistance());
+  }
+}
+
+TEST(PermutationEncodedTest, CopyHasNoDistanceAndAssignmentKeepsTheTargets) {
+  auto source = tour({3, 1, 2});
+  source->setFitness(2.5);
+  source->setDistance(9.0);
+  const PermutationEncoded copy(*source);
+  EXPECT_EQ(-1.0, copy.getDistance());
+  EXPECT_EQ(2.5, copy.getFitness());
+  EXPECT_EQ((Ids{3, 1, 2}), ids(copy));
+  auto target = tour({1, 2, 3});
+  target->setDistance(4.0);
+  *target = *source;
+  EXPECT_EQ(4.0, target->getDistance());
+  EXPECT_EQ((Ids{3, 1, 2}), ids(*target));
+}
+
+TEST(PermutationEncodedTest, SuccessfulTrialsOnTinyTours) {
+  for (long seed : {1L, 8L, 99L}) {
+    useSeed(seed);
+    Statistics stats;
+    auto one = tour({1});
+    one->mutate(0, 1.0f, stats);  // no second position: counted, unchanged, and it returns
+    EXPECT_EQ(Ids{1}, ids(*one));
+    auto two = tour({1, 2});
+    two->mutate(0, 1.0f, stats);
+    EXPECT_EQ((Ids{2, 1}), ids(*two));
+    two->mutate(1, 1.0f, stats);
+    EXPECT_EQ((Ids{1, 2}), ids(*two));
+    EXPECT_EQ(3, stats.getMutations());
+  }
+}
+
+TEST(PermutationEncodedTest, BitOperationsAnswerNeutrallyAndPositionsAreChecked) {
+  auto t = tour({2, 3, 1});
+  EXPECT_FALSE(t->getGene(0));
+  EXPECT_EQ(-1, t->find_city(2));
+  t->setGene(0, true);
+  t->swap(1, 1);
+  EXPECT_EQ((Ids{2, 3, 1}), ids(*t));
+  EXPECT_THROW(t->setCityId(3, 1), std::out_of_range);
+  EXPECT_THROW(t->setCityId(-1, 1), std::out_of_range);
+}
+
+// A chain of crossings, children breeding next: every call replayed on a twin
+// generator (site, counters, draws; children without a crossover are the
+// parents with the replayed exchanges), and crossParallel at 1, 2 and 4
+// threads giving what cross gives.
+TEST(PermutationEncodedTest, RandomBreedingFollowsTheDrawsInBothCrosses) {
+  const ThreadCountRestorer restore;
+  const float settings[][2] = {
+      {0.0f, 0.3f}, {1.0f, 0.0f}, {0.7f, 0.05f}, {1.0f, 1.0f}, {0.3f, 0.5f}};
+  for (long seed : {1L, 17L, 4242L}) {
+    for (int n : {1, 2, 3, 9, 30}) {
+      useSeed(seed);
+      std::vector<std::shared_ptr<Individual>> pop;
+      for (int i = 0; i < 6; ++i)
+        pop.push_back(std::make_shared<PermutationEncoded>(n, kNoObjective));
+      for (int call = 0; call < 45; ++call) {
+        SCOPED_TRACE(testing::Message()
+                     << "seed " << seed << ", length " << n << ", call " << call);
+        const float pc = settings[call % 5][0], pm = settings[call % 5][1];
+        omp_set_num_threads(1 << (call % 3));
+        const long callSeed = seed * 1000 + call;
+        const Replay expected = replay(callSeed, n, pc, pm);
+        for (int parallel = 0; parallel < 2; ++parallel) {
+          const auto& child1 = pop[2 + 2 * parallel];
+          const auto& child2 = pop[3 + 2 * parallel];
+          useSeed(callSeed);
+          Statistics stats;
+          ASSERT_EQ(expected.site, breed(parallel, *pop[0], pop[1], child1, child2, pc, pm, stats));
+          ASSERT_EQ(expected.crosses, stats.getCrosses());
+          ASSERT_EQ(expected.mutations, stats.getMutations());
+          ASSERT_TRUE(madeDraws(callSeed, expected.draws));
+          ASSERT_TRUE(isPermutation(ids(*child1)));
+          ASSERT_TRUE(isPermutation(ids(*child2)));
+          if (expected.site == n - 1) {
+            Ids copy1 = ids(*pop[0]), copy2 = ids(*pop[1]);
+            for (auto [i, j] : expected.swaps[0]) std::swap(copy1[i], copy1[j]);
+            for (auto [i, j] : expected.swaps[1]) std::swap(copy2[i], copy2[j]);
+            ASSERT_EQ(copy1, ids(*child1));
+            ASSERT_EQ(copy2, ids(*child2));
+          }
+        }
+        ASSERT_EQ(ids(*pop[2]), ids(*pop[4]));
+        ASSERT_EQ(ids(*pop[3]), ids(*pop[5]));
+        std::swap(pop[0], pop[2]);
+        std::swap(pop[1], pop[3]);
+      }
+    }
+  }
+}

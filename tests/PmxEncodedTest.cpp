@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+#include <omp.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <numeric>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "FitnessFunction.h"
+#include "PmxEncoded.h"
+#include "RNG.h"
+#include "Statistics.h"
+#include "TestSupport.h"
+
+namespace {
+
+using Ids = std::vector<int>;
+const std::shared_ptr<FitnessFunction> kNoObjective;
+
+std::shared_ptr<PmxEncoded> tour(const Ids& ids) {
+  auto t = std::make_shared<PmxEncoded>(static_cast<int>(ids.size()), kNoObjective);
+  for (size_t i = 0; i < ids.size(); ++i) t->setCityId(static_cast<int>(i), ids[i]);
+  return t;
+}
+
+Ids ids(const Individual& t) {
+  Ids v;
+  for (int i = 0; i < t.getLength(); ++i) v.push_back(t.getCityId(i));
+  return v;
+}
+
+bool isPermutation(const Ids& v) {
+  Ids expected(v.size());
+  std::iota(expected.begin(), expected.end(), 1);
+  return std::is_permutation(v.begin(), v.end(), expected.begin());
+}
+
+// The calling thread's generator, put on seed, has made exactly steps draws
+// since: its next draws match a fresh twin advanced that far.
+::testing::AssertionResult madeDraws(long seed, int steps) {
+  long s = seed;
+  RNG twin(&s);
+  for (int i = 0; i < steps; ++i) twin.random();
+  for (int i = 0; i < 8; ++i) {
+    if (twin.random() != RNG::getInstance()->random()) {
+      return ::testing::AssertionFailure() << "not " << steps << " draws past seed " << seed;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// What one cross must draw and count, replayed on a twin generator: the
+// decision; when crossing (three cities at least) lo, redrawn while no
+// position lies two away from it (the middle of three cities), then hi until
+// it lies two or more away; then child1's and child2's trial at each position,
+// a successful trial redrawing its partner until it differs from the position.
+struct Replay {
+  int site = 0;
+  int crosses = 0;
+  int mutations = 0;
+  int draws = 1;
+  std::vector<std::pair<int, int>> swaps[2];  // each child's exchanges, in order
+};
+
+Replay replay(long seed, int n, float pc, float pm) {
+  long s = seed;
+  RNG g(&s);
+  Replay r;
+  r.site = n - 1;
+  if (g.random() < pc && n >= 3) {
+    r.crosses = 1;
+    int lo, hi;
+    do {
+      lo = g.range(0, n - 1);
+      ++r.draws;
+    } while (lo - 2 < 0 && lo + 2 > n - 1);
+    do {
+      hi = g.range(0, n - 1);
+      ++r.draws;
+    } while (std::abs(lo - hi) <= 1);
+    r.site = std::min(lo, hi);
+  }
+  for (int m = 0; m < n; ++m) {
+    for (int child = 0; child < 2; ++child) {
+      ++r.draws;
+      if (!g.flip(pm)) continue;
+      ++r.mutations;
+      int partner = m;
+      while (n > 1 && partner == m) {
+        partner = g.range(0, n - 1);
+        ++r.draws;
+      }
+      r.swaps[child].emplace_back(m, partner);
+    }
+  }
+  return r;
+}
+
+int breed(bool parallel, Individual& self, const std::shared_ptr<Individual>& mate,
+          const std::shared_ptr<Individual>& child1, const std::shared_ptr<Individual>& child2,
+          float pc, float pm, Statistics& stats) {
+  return parallel ? self.crossParallel(mate, child1, child2, pc, pm, stats)
+                  : self.cross(mate, child1, child2, pc, pm, stats);
+}
+
+struct ThreadCountRestorer {
+  int saved = omp_get_max_threads();
+  ~ThreadCountRestorer() { omp_set_num_threads(saved); }
+};
+
+}  // namespace
+
+TEST(PmxEncodedTest, WorkedExampleForEveryOrderOfTheCutPoints) {
+  // Cut points 2 and 5, drawn either way round, with neighbours redrawn.
+  const Ids cutDraws[] = {{2, 5}, {5, 2}, {2, 1, 3, 5}, {5, 5, 4, 2}};
+  for (const Ids& draws : cutDraws) {
+    const int n = 8;
+    const long seed = findSeed([&](RNG& g) {
+      if (!(g.random() < 1.0f)) return false;
+      for (int cut : draws) {
+        if (g.range(0, n - 1) != cut) return false;
+      }
+      for (int i = 0; i < 2 * n; ++i) {
+        if (g.random() == 0.0f) return false;  // no mutation trial may succeed at 0
+      }
+      return true;
+    });
+    for (bool parallel : {false, true}) {
+      SCOPED_TRACE(testing::Message()
+                   << "first cut " << draws[0] << ", " << draws.size() << " cut draws"
+                   << (parallel ? ", crossParallel" : ", cross"));
+      auto self = tour({1, 2, 3, 4, 5, 6, 7, 8}), mate = tour({3, 7, 5, 1, 6, 8, 2, 4});
+      auto child1 = tour({8, 7, 6, 5, 4, 3, 2, 1}), child2 = tour({2, 1, 4, 3, 6, 5, 8, 7});
+      useSeed(seed);
+      Statistics stats;
+      EXPECT_EQ(2, breed(parallel, *self, mate, child1, child2, 1.0f, 0.0f, stats));
+      EXPECT_EQ((Ids{4, 2, 5, 1, 6, 8, 7, 3}), ids(*child1));
+      EXPECT_EQ((Ids{8, 7, 3, 4, 5, 6, 2, 1}), ids(*child2));
+      EXPECT_EQ(1, stats.getCrosses());
+      EXPECT_EQ(0, stats.getMutations());
+      EXPECT_TRUE(madeDraws(seed, 1 + static_cast<int>(draws.size()) + 2 * n));
+      EXPECT_EQ((Ids{1, 2, 3, 4, 5, 6, 7, 8}), ids(*self));
+      EXPECT_EQ((Ids{3, 7, 5, 1, 6, 8, 2, 4}), ids(*mate));
+    }
+  }
+}
+
+TEST(PmxEncodedTest, CrossingKnownShapes) {
+  const struct {
+    Ids self, mate, child1, child2;
+  } cases[] = {
+      // Three cities always cut at 0 and 2: the children swap parents.
+      {{1, 2, 3}, {3, 1, 2}, {3, 1, 2}, {1, 2, 3}},
+      // Identical parents: every id is found in place.
+      {{4, 1, 3, 6, 2, 5}, {4, 1, 3, 6, 2, 5}, {4, 1, 3, 6, 2, 5}, {4, 1, 3, 6, 2, 5}},
+  };
+  for (const auto& c : cases) {
+    const int n = static_cast<int>(c.self.size());
+    // The last seed starts the cut points in the middle, which has no partner on three cities.
+    const long middleFirst =
+        findSeed([&](RNG& g) { return g.random() < 1.0f && g.range(0, n - 1) == 1; });
+    for (long seed : {1L, 2L, 3L, 4L, middleFirst}) {
+      useSeed(seed);
+      Statistics stats;
+      Ids reversed(c.self.rbegin(), c.self.rend());
+      auto child1 = tour(reversed), child2 = tour(reversed);
+      tour(c.self)->cross(tour(c.mate), child1, child2, 1.0f, 0.0f, stats);
+      EXPECT_EQ(c.child1, ids(*child1)) << "seed " << seed << ", length " << n;
+      EXPECT_EQ(c.child2, ids(*child2)) << "seed " << seed << ", length " << n;
+      EXPECT_EQ(1, stats.getCrosses());
+    }
+  }
+}
+
+TEST(PmxEncodedTest, FindCityGivesThePositionOfAnId) {
+  auto t = tour({3, 1, 2});
+  EXPECT_EQ(0, t->find_city(3));
+  EXPECT_EQ(2, t->find_city(2));
+}
+
+TEST(PmxEncodedTest, FindCityOnAMissingIdReportsTheTourAndExits) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto t = tour({3, 1, 2});
+  EXPECT_EXIT(t->find_city(9), ::testing::ExitedWithCode(1),
+              "^Error: City 9 not found\\. Invalid tour!\nTour: 3>1>2\n$");
+}
+
+TEST(PmxEncodedTest, BitOperationsAnswerNeutrallyAndPositionsAreChecked) {
+  auto t = tour({2, 3, 1});
+  EXPECT_FALSE(t->getGene(0));
+  t->setGene(0, true);
+  t->swap(2, 2);
+  EXPECT_EQ((Ids{2, 3, 1}), ids(*t));
+  t->swap(0, 2);
+  EXPECT_EQ((Ids{1, 3, 2}), ids(*t));
+  EXPECT_THROW(t->setCityId(3, 1), std::out_of_range);
+}
+
+// A chain of crossings, children breeding next: every call replayed on a twin
+// generator (site, counters, draws; children without a crossover, as always
+// below three cities, are the parents with the replayed exchanges), and
+// crossParallel at 1, 2 and 4 threads giving what cross gives.
+TEST(PmxEncodedTest, RandomBreedingFollowsTheDrawsInBothCrosses) {
+  const ThreadCountRestorer restore;
+  const float settings[][2] = {
+      {0.0f, 0.3f}, {1.0f, 0.0f}, {0.7f, 0.05f}, {1.0f, 1.0f}, {0.3f, 0.5f}};
+  for (long seed : {1L, 17L, 4242L}) {
+    for (int n : {1, 2, 3, 4, 9, 30}) {
+      useSeed(seed);
+      std::vector<std::shared_ptr<Individual>> pop;
+      for (int i = 0; i < 6; ++i) pop.push_back(std::make_shared<PmxEncoded>(n, kNoObjective));
+      for (int call = 0; call < 45; ++call) {
+        SCOPED_TRACE(testing::Message()
+                     << "seed " << seed << ", length " << n << ", call " << call);
+        const float pc = settings[call % 5][0], pm = settings[call % 5][1];
+        omp_set_num_threads(1 << (call % 3));
+        const long callSeed = seed * 1000 + call;
+        const Replay expected = replay(callSeed, n, pc, pm);
+        for (int parallel = 0; parallel < 2; ++parallel) {
+          const auto& child1 = pop[2 + 2 * parallel];
+          const auto& child2 = pop[3 + 2 * parallel];
+          useSeed(callSeed);
+          Statistics stats;
+          ASSERT_EQ(expected.site, breed(parallel, *pop[0], pop[1], child1, child2, pc, pm, stats));
+          ASSERT_EQ(expected.crosses, stats.getCrosses());
+          ASSERT_EQ(expected.mutations, stats.getMutations());
+          ASSERT_TRUE(madeDraws(callSeed, expected.draws));
+          ASSERT_TRUE(isPermutation(ids(*child1)));
+          ASSERT_TRUE(isPermutation(ids(*child2)));
+          if (expected.site == n - 1) {
+            Ids copy1 = ids(*pop[0]), copy2 = ids(*pop[1]);
+            for (auto [i, j] : expected.swaps[0]) std::swap(copy1[i], copy1[j]);
+            for (auto [i, j] : expected.swaps[1]) std::swap(copy2[i], copy2[j]);
+            ASSERT_EQ(copy1, ids(*child1));
+            ASSERT_EQ(copy2, ids(*child2));
+          }
+        }
+        ASSERT_EQ(ids(*pop[2]), ids(*pop[4]));
+        ASSERT_EQ(ids(*pop[3]), ids(*pop[5]));
+        std::swap(pop[0], pop[2]);
+        std::swap(pop[1], pop[3]);
+      }
+    }
+  }
+}
