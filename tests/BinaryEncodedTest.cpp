@@ -27,33 +27,11 @@ std::string inverted(std::string s) {
   return s;
 }
 
-// True when the calling thread's generator, put on seed, has made exactly
-// steps draws since: its next draws match a fresh twin advanced that far.
-::testing::AssertionResult madeDraws(long seed, int steps) {
-  long s = seed;
-  RNG twin(&s);
-  for (int i = 0; i < steps; ++i) twin.random();
-  RNG& rng = *RNG::getInstance();
-  for (int i = 0; i < 8; ++i) {
-    if (twin.random() != rng.random()) {
-      return ::testing::AssertionFailure() << "not " << steps << " draws past seed " << seed;
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
-
 bool noZeroDraw(RNG& g, int draws) {
   for (int i = 0; i < draws; ++i) {
     if (g.random() == 0.0f) return false;
   }
   return true;
-}
-
-int breed(bool parallel, BinaryEncoded& self, const std::shared_ptr<Individual>& mate,
-          const std::shared_ptr<Individual>& child1, const std::shared_ptr<Individual>& child2,
-          float pc, float pm, Statistics& stats) {
-  return parallel ? self.crossParallel(mate, child1, child2, pc, pm, stats)
-                  : self.cross(mate, child1, child2, pc, pm, stats);
 }
 
 }  // namespace

@@ -17,54 +17,15 @@
 
 namespace {
 
-using Ids = std::vector<int>;
 const std::shared_ptr<FitnessFunction> kNoObjective;
 
-std::shared_ptr<PmxEncoded> tour(const Ids& ids) {
-  auto t = std::make_shared<PmxEncoded>(static_cast<int>(ids.size()), kNoObjective);
-  for (size_t i = 0; i < ids.size(); ++i) t->setCityId(static_cast<int>(i), ids[i]);
-  return t;
-}
-
-Ids ids(const Individual& t) {
-  Ids v;
-  for (int i = 0; i < t.getLength(); ++i) v.push_back(t.getCityId(i));
-  return v;
-}
-
-bool isPermutation(const Ids& v) {
-  Ids expected(v.size());
-  std::iota(expected.begin(), expected.end(), 1);
-  return std::is_permutation(v.begin(), v.end(), expected.begin());
-}
-
-// The calling thread's generator, put on seed, has made exactly steps draws
-// since: its next draws match a fresh twin advanced that far.
-::testing::AssertionResult madeDraws(long seed, int steps) {
-  long s = seed;
-  RNG twin(&s);
-  for (int i = 0; i < steps; ++i) twin.random();
-  for (int i = 0; i < 8; ++i) {
-    if (twin.random() != RNG::getInstance()->random()) {
-      return ::testing::AssertionFailure() << "not " << steps << " draws past seed " << seed;
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
+std::shared_ptr<PmxEncoded> tour(const Ids& ids) { return tourOf<PmxEncoded>(ids); }
 
 // What one cross must draw and count, replayed on a twin generator: the
 // decision; when crossing (three cities at least) lo, redrawn while no
 // position lies two away from it (the middle of three cities), then hi until
 // it lies two or more away; then child1's and child2's trial at each position,
 // a successful trial redrawing its partner until it differs from the position.
-struct Replay {
-  int site = 0;
-  int crosses = 0;
-  int mutations = 0;
-  int draws = 1;
-  std::vector<std::pair<int, int>> swaps[2];  // each child's exchanges, in order
-};
-
 Replay replay(long seed, int n, float pc, float pm) {
   long s = seed;
   RNG g(&s);
@@ -83,33 +44,9 @@ Replay replay(long seed, int n, float pc, float pm) {
     } while (std::abs(lo - hi) <= 1);
     r.site = std::min(lo, hi);
   }
-  for (int m = 0; m < n; ++m) {
-    for (int child = 0; child < 2; ++child) {
-      ++r.draws;
-      if (!g.flip(pm)) continue;
-      ++r.mutations;
-      int partner = m;
-      while (n > 1 && partner == m) {
-        partner = g.range(0, n - 1);
-        ++r.draws;
-      }
-      r.swaps[child].emplace_back(m, partner);
-    }
-  }
+  replayTrials(g, n, pm, r);
   return r;
 }
-
-int breed(bool parallel, Individual& self, const std::shared_ptr<Individual>& mate,
-          const std::shared_ptr<Individual>& child1, const std::shared_ptr<Individual>& child2,
-          float pc, float pm, Statistics& stats) {
-  return parallel ? self.crossParallel(mate, child1, child2, pc, pm, stats)
-                  : self.cross(mate, child1, child2, pc, pm, stats);
-}
-
-struct ThreadCountRestorer {
-  int saved = omp_get_max_threads();
-  ~ThreadCountRestorer() { omp_set_num_threads(saved); }
-};
 
 }  // namespace
 
