@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include <omp.h>
 
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <set>
 #include <vector>
 
@@ -186,4 +190,56 @@ TEST(RNGTest, ThreadOutsideTheTableStopsWithAnError) {
     if (omp_get_thread_num() == omp_get_num_threads() - 1) RNG::getInstance()->random();
   };
   EXPECT_EXIT(widerRegion(), ::testing::ExitedWithCode(1), "(^|\n)Error: [^\n]+\n");
+}
+
+// The two processor builds differ here, and only here: the width of long
+// changes the value of the clock seed, and the x87 keeps the product of
+// range in extended precision.
+
+TEST(RNGTest, ClockSeedIsTheSecondNegatedIn32Bits) {
+  std::time_t t;
+  long seed;
+  do {  // retried if the clock ticked between the two readings
+    t = std::time(nullptr);
+    seed = RNG::clockSeed();
+  } while (std::time(nullptr) != t);
+  const uint64_t low = static_cast<uint64_t>(t) & 0xFFFFFFFFu;
+  if (sizeof(long) == 8) {
+    EXPECT_EQ(low == 0 ? 0L : static_cast<long>((uint64_t{1} << 32) - low), seed);
+  } else {
+    // The same 32 bits read as a signed long: -t, for t below 2^31.
+    EXPECT_EQ(-static_cast<long>(t), seed);
+  }
+}
+
+TEST(RNGTest, RangeRoundsTheProductInSinglePrecisionOnX8664) {
+  // Draws whose exact product with 1000 falls just short of k + 0.5 but
+  // rounds onto it in single precision: the x86-64 build adds 0.5 to the
+  // rounded product and gives k + 1. The i386 build keeps the exact product
+  // in extended precision (FLT_EVAL_METHOD 2) and gives k.
+  constexpr int kSpan = 1000;
+  long a = 1, b = 1;
+  RNG scout(&a), ranger(&b);
+  int found = 0;
+  for (int i = 0; i < 2000000 && found < 5; ++i) {
+    const volatile float d = scout.random();
+    const double exact = kSpan * static_cast<double>(d);  // 34 bits: exact in double
+    const volatile float single = static_cast<float>(exact);
+    const double half = std::floor(exact) + 0.5;
+    if (single != half || !(exact < half)) {
+      ranger.random();
+      continue;
+    }
+    ++found;
+    const int k = static_cast<int>(std::floor(exact));
+    const int r = ranger.range(0, kSpan);
+    if (FLT_EVAL_METHOD == 0) {
+      EXPECT_EQ(k + 1, r) << "draw " << d;
+    } else if (FLT_EVAL_METHOD == 2) {
+      EXPECT_EQ(k, r) << "draw " << d;
+    } else {
+      EXPECT_TRUE(r == k || r == k + 1) << r << " for draw " << d;
+    }
+  }
+  EXPECT_EQ(5, found);
 }
