@@ -23,6 +23,7 @@ Population::Population(int size, int length, Encoding encoding, int maxGeneratio
   if (size > 0) {
     genome.reserve(size);
     runningFitness.resize(size);
+    sortKeys.resize(size);
   }
   for (int k = 0; k < size; ++k) {
     genome.push_back(factory.createIndividual(length, encoding, fitnessFunction));
@@ -38,7 +39,8 @@ Population::Population(const Population& other)
       genome(other.genome.begin(), other.genome.begin() + (other.size > 0 ? other.size : 0)),
       fitnessFunction(other.fitnessFunction),
       selectionScheme(other.selectionScheme),
-      runningFitness(other.runningFitness.size()) {}
+      runningFitness(other.runningFitness.size()),
+      sortKeys(other.sortKeys.size()) {}
 
 Population& Population::operator=(const Population& other) {
   if (this == &other) return *this;
@@ -56,26 +58,45 @@ void Population::swap(Population& other) {
 }
 
 void Population::quickSort(int lo, int hi) {
-  if (lo < hi) {
-    const int p = partition(lo, hi);
-    quickSort(lo, p);
-    quickSort(p + 1, hi);
-  }
+  if (lo >= hi) return;
+  loadKeys(lo, hi);
+  sortKeyed(lo, hi);
 }
 
 int Population::partition(int lo, int hi) {
-  const double pivot = genome.at(lo)->getFitness();
+  loadKeys(lo, hi);
+  return partitionKeyed(lo, hi);
+}
+
+// The sort compares copies of the fitness values, moved along with their
+// handles: fitness does not change while it runs, and the copies spare a
+// visit to every individual at every test.
+void Population::loadKeys(int lo, int hi) {
+  for (int k = lo; k <= hi; ++k) sortKeys.at(k) = genome.at(k)->getFitness();
+}
+
+void Population::sortKeyed(int lo, int hi) {
+  if (lo < hi) {
+    const int p = partitionKeyed(lo, hi);
+    sortKeyed(lo, p);
+    sortKeyed(p + 1, hi);
+  }
+}
+
+int Population::partitionKeyed(int lo, int hi) {
+  const double pivot = sortKeys[lo];
   int i = lo - 1;
   int j = hi + 1;
   for (;;) {
     do {
       --j;
-    } while (pivot > genome.at(j)->getFitness());
+    } while (pivot > sortKeys[j]);
     do {
       ++i;
-    } while (genome.at(i)->getFitness() > pivot);
+    } while (sortKeys[i] > pivot);
     if (i >= j) return j;
     std::swap(genome[i], genome[j]);
+    std::swap(sortKeys[i], sortKeys[j]);
   }
 }
 

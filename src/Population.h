@@ -71,6 +71,9 @@ class Population {
                  Population& next, Statistics& statistics) const;
   int secondParent(int first, const Statistics& statistics) const;
   void prepareWheel();
+  void loadKeys(int lo, int hi);
+  void sortKeyed(int lo, int hi);
+  int partitionKeyed(int lo, int hi);
 
   int size;
   int length;
@@ -83,4 +86,5 @@ class Population {
   std::shared_ptr<SelectionScheme> selectionScheme;
   std::vector<double> runningFitness;
   bool wheelReady = false;
+  std::vector<double> sortKeys;  // fitness of genome[k] while a sort runs
 };
