@@ -25,20 +25,6 @@ class Ones : public FitnessFunction {
   }
 };
 
-struct ThreadTeam {
-  explicit ThreadTeam(int threads) : saved(omp_get_max_threads()) {
-    RNG::getInstance();
-    table = RNG::instances;
-    if (RNG::instances.size() < static_cast<size_t>(threads)) RNG::instances.resize(threads);
-    omp_set_num_threads(threads);
-  }
-  ~ThreadTeam() {
-    omp_set_num_threads(saved);
-    RNG::instances = table;
-  }
-  int saved;
-  std::vector<std::shared_ptr<RNG>> table;
-};
 
 // Two populations of a run, the first built from generator state `seed`,
 // the second from `seed` + 100.

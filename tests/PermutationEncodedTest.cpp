@@ -138,51 +138,6 @@ TEST(PermutationEncodedTest, BitOperationsAnswerNeutrallyAndPositionsAreChecked)
   EXPECT_THROW(t->setCityId(-1, 1), std::out_of_range);
 }
 
-// A chain of crossings, children breeding next: every call replayed on a twin
-// generator (site, counters, draws; children without a crossover are the
-// parents with the replayed exchanges), and crossParallel at 1, 2 and 4
-// threads giving what cross gives.
 TEST(PermutationEncodedTest, RandomBreedingFollowsTheDrawsInBothCrosses) {
-  const ThreadCountRestorer restore;
-  const float settings[][2] = {
-      {0.0f, 0.3f}, {1.0f, 0.0f}, {0.7f, 0.05f}, {1.0f, 1.0f}, {0.3f, 0.5f}};
-  for (long seed : {1L, 17L, 4242L}) {
-    for (int n : {1, 2, 3, 9, 30}) {
-      useSeed(seed);
-      std::vector<std::shared_ptr<Individual>> pop;
-      for (int i = 0; i < 6; ++i)
-        pop.push_back(std::make_shared<PermutationEncoded>(n, kNoObjective));
-      for (int call = 0; call < 45; ++call) {
-        SCOPED_TRACE(testing::Message()
-                     << "seed " << seed << ", length " << n << ", call " << call);
-        const float pc = settings[call % 5][0], pm = settings[call % 5][1];
-        omp_set_num_threads(1 << (call % 3));
-        const long callSeed = seed * 1000 + call;
-        const Replay expected = replay(callSeed, n, pc, pm);
-        for (int parallel = 0; parallel < 2; ++parallel) {
-          const auto& child1 = pop[2 + 2 * parallel];
-          const auto& child2 = pop[3 + 2 * parallel];
-          useSeed(callSeed);
-          Statistics stats;
-          ASSERT_EQ(expected.site, breed(parallel, *pop[0], pop[1], child1, child2, pc, pm, stats));
-          ASSERT_EQ(expected.crosses, stats.getCrosses());
-          ASSERT_EQ(expected.mutations, stats.getMutations());
-          ASSERT_TRUE(madeDraws(callSeed, expected.draws));
-          ASSERT_TRUE(isPermutation(ids(*child1)));
-          ASSERT_TRUE(isPermutation(ids(*child2)));
-          if (expected.site == n - 1) {
-            Ids copy1 = ids(*pop[0]), copy2 = ids(*pop[1]);
-            for (auto [i, j] : expected.swaps[0]) std::swap(copy1[i], copy1[j]);
-            for (auto [i, j] : expected.swaps[1]) std::swap(copy2[i], copy2[j]);
-            ASSERT_EQ(copy1, ids(*child1));
-            ASSERT_EQ(copy2, ids(*child2));
-          }
-        }
-        ASSERT_EQ(ids(*pop[2]), ids(*pop[4]));
-        ASSERT_EQ(ids(*pop[3]), ids(*pop[5]));
-        std::swap(pop[0], pop[2]);
-        std::swap(pop[1], pop[3]);
-      }
-    }
-  }
+  checkRandomBreeding<PermutationEncoded>({1, 2, 3, 9, 30}, replay);
 }

@@ -61,22 +61,6 @@ class Scripted : public SelectionScheme {
   mutable size_t calls = 0;
 };
 
-// A team of the given size, each thread with a generator; the runtime's
-// setting and the table are restored afterwards.
-struct ThreadTeam {
-  explicit ThreadTeam(int threads) : saved(omp_get_max_threads()) {
-    RNG::getInstance();
-    table = RNG::instances;
-    if (RNG::instances.size() < static_cast<size_t>(threads)) RNG::instances.resize(threads);
-    omp_set_num_threads(threads);
-  }
-  ~ThreadTeam() {
-    omp_set_num_threads(saved);
-    RNG::instances = table;
-  }
-  int saved;
-  std::vector<std::shared_ptr<RNG>> table;
-};
 
 std::shared_ptr<Population> make(
     int size, int length, Encoding encoding,
