@@ -100,16 +100,19 @@ int Population::partitionKeyed(int lo, int hi) {
   }
 }
 
-// Summed in genome order, exactly as the wheel's own scan sums: the search
-// then finds the position the scan would stop at. Sums of numbers of at
-// least 0 never decrease, which the search needs.
-void Population::prepareWheel() {
+// Sorts highest fitness first, then lays out the wheel's running sums from
+// the fitness values the sort has just copied. They are summed in genome
+// order, exactly as the wheel's own scan sums, so the search finds the
+// position the scan would stop at; sums of numbers of at least 0 never
+// decrease, which the search needs.
+void Population::sortForBreeding() {
+  loadKeys(0, size - 1);
+  sortKeyed(0, size - 1);
   wheelReady = false;
   double cumulative = 0.0;
   for (int i = 0; i < size; ++i) {
-    const double f = genome[i]->getFitness();
-    if (!(f >= 0.0)) return;
-    cumulative += f;
+    if (!(sortKeys[i] >= 0.0)) return;
+    cumulative += sortKeys[i];
     runningFitness[i] = cumulative;
   }
   wheelReady = true;
@@ -152,8 +155,7 @@ void Population::breedPair(int pair, int elite, float crossoverProbability,
 
 void Population::reproduce(float crossoverProbability, float mutationProbability,
                            const std::shared_ptr<Population>& next, Statistics& statistics) {
-  quickSort(0, size - 1);
-  prepareWheel();
+  sortForBreeding();
   const int elite = eliteCount();
   const int pairs = (size + 1) / 2;
   for (int pair = 0; pair < pairs; ++pair) {
@@ -165,8 +167,7 @@ void Population::reproduce(float crossoverProbability, float mutationProbability
 void Population::reproduceParallel(float crossoverProbability, float mutationProbability,
                                    const std::shared_ptr<Population>& next,
                                    Statistics& statistics) {
-  quickSort(0, size - 1);
-  prepareWheel();
+  sortForBreeding();
   const int elite = eliteCount();
   const int pairs = (size + 1) / 2;
   Population& receiver = *next;

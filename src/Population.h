@@ -70,7 +70,7 @@ class Population {
   void breedPair(int pair, int elite, float crossoverProbability, float mutationProbability,
                  Population& next, Statistics& statistics) const;
   int secondParent(int first, const Statistics& statistics) const;
-  void prepareWheel();
+  void sortForBreeding();
   void loadKeys(int lo, int hi);
   void sortKeyed(int lo, int hi);
   int partitionKeyed(int lo, int hi);
