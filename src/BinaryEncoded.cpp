@@ -13,7 +13,6 @@ int wordsFor(int length) { return length > 0 ? (length + 63) / 64 : 0; }
 // Weight k is 1.0 doubled k times, as the objectives form it; from 1024 on
 // it is infinite.
 constexpr int kFiniteWeights = 1024;
-constexpr int kMaxCachedLength = 1100;
 
 constexpr std::array<double, kFiniteWeights> makeWeights() {
   std::array<double, kFiniteWeights> table{};
@@ -109,21 +108,14 @@ double BinaryEncoded::binaryValue(const Individual& individual) {
 }
 
 double BinaryEncoded::allOnesValue(int length) {
+  // From the first infinite weight on, the sum stays infinite.
   static const std::vector<double> totals = [] {
-    std::vector<double> t(kMaxCachedLength + 1);
-    double total = 0.0;
-    t[0] = total;
-    for (int n = 1; n <= kMaxCachedLength; ++n) {
-      total += weight(n - 1);
-      t[n] = total;
-    }
+    std::vector<double> t(kFiniteWeights + 2);
+    for (int n = 1; n < static_cast<int>(t.size()); ++n) t[n] = t[n - 1] + weight(n - 1);
     return t;
   }();
   if (length <= 0) return 0.0;
-  if (length <= kMaxCachedLength) return totals[length];
-  double total = totals[kMaxCachedLength];
-  for (int k = kMaxCachedLength; k < length; ++k) total += weight(k);
-  return total;
+  return static_cast<size_t>(length) < totals.size() ? totals[length] : totals.back();
 }
 
 void BinaryEncoded::mutate(int position, float mutationProbability, Statistics& statistics) {
