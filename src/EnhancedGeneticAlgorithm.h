@@ -11,15 +11,17 @@
 #include "GeneticAlgorithm.h"
 #include "Statistics.h"
 
+class LogFile;
 class Population;
 
 class EnhancedGeneticAlgorithm final : public GeneticAlgorithm {
  public:
   // Computes the statistics of first, the population that breeds first, and
-  // prints the initial report.
+  // prints the initial report. With a log, every report also writes its row.
   EnhancedGeneticAlgorithm(Mode mode, float crossoverProbability, float mutationProbability,
                            const std::shared_ptr<Population>& first,
-                           const std::shared_ptr<Population>& second, std::ostream& out = std::cout);
+                           const std::shared_ptr<Population>& second, std::ostream& out = std::cout,
+                           const std::shared_ptr<LogFile>& log = nullptr);
   ~EnhancedGeneticAlgorithm() override;
 
   void raiseGeneration() override;
@@ -37,4 +39,5 @@ class EnhancedGeneticAlgorithm final : public GeneticAlgorithm {
   std::shared_ptr<Population> currentPopulation;
   std::shared_ptr<Population> nextPopulation;
   std::ostream& out;
+  std::shared_ptr<LogFile> log;
 };

@@ -14,6 +14,7 @@
 #include "Population.h"
 #include "PowerOfTen.h"
 #include "PowerOfTwo.h"
+#include "RNG.h"
 #include "RouletteWheel.h"
 #include "Tsp.h"
 
@@ -66,6 +67,8 @@ std::string checkIds(const CityMap& cities) {
 std::shared_ptr<GeneticAlgorithm> GAFactory::createGA(Mode mode, Objective objective,
                                                       Encoding encoding,
                                                       SelectionModel selectionModel, RNG_Type) {
+  // Before the first draw, which comes with the first individual.
+  if (options.isSeeded()) RNG::pinClock(options.getSeed());
   std::cout << std::endl;
   std::cout << "*** Zentrava ***" << std::endl;
   std::cout << "Version 1.0, 15-03-2009" << std::endl;
@@ -83,20 +86,27 @@ std::shared_ptr<GeneticAlgorithm> GAFactory::createGA(Mode mode, Objective objec
   std::shared_ptr<SelectionScheme> selectionScheme = std::make_shared<RouletteWheel>();
   std::cout << "Selection Scheme: \tRoulette Wheel" << std::endl;
 
+  // A seeded run says so right after the encoding line.
+  const auto seedLine = [this] {
+    if (options.isSeeded()) std::cout << "Seed: \t\t\t" << options.getSeed() << std::endl;
+  };
   CityMap cities;
   std::shared_ptr<FitnessFunction> fitnessFunction;
   if (objective == PowerOfTwoObjective) {
     std::cout << "Objective: \t\tPower of Two " << std::endl;
     std::cout << "Encoding: \t\tBinary" << std::endl;
+    seedLine();
     fitnessFunction = std::make_shared<PowerOfTwo>();
   } else if (objective == PowerOfTenObjective) {
     std::cout << "Objective: \t\tPower of Ten" << std::endl;
     std::cout << "Encoding: \t\tBinary" << std::endl;
+    seedLine();
     fitnessFunction = std::make_shared<PowerOfTen>();
   } else if (objective == TspObjective) {
     std::cout << "Objective: \t\tTSP" << std::endl;
     if (encoding == PermutationEncoding) std::cout << "Encoding: \t\tPermutation" << std::endl;
     if (encoding == PmxEncoding) std::cout << "Encoding: \t\tPermutation using PMX" << std::endl;
+    seedLine();
     readCities(cities);
     std::cout << "\t# of Cities read: " << cities.size() << std::endl;
     // A crossover needs a second position; PMX needs two cut points apart.
@@ -116,8 +126,8 @@ std::shared_ptr<GeneticAlgorithm> GAFactory::createGA(Mode mode, Objective objec
                                             maxGeneration, fitnessFunction, selectionScheme);
   auto second = std::make_shared<Population>(populationSize, chromosomeLength, encoding,
                                              maxGeneration, fitnessFunction, selectionScheme);
-  return std::make_shared<EnhancedGeneticAlgorithm>(mode, crossoverProbability,
-                                                    mutationProbability, first, second);
+  return std::make_shared<EnhancedGeneticAlgorithm>(
+      mode, crossoverProbability, mutationProbability, first, second, std::cout, options.getLog());
 }
 
 void GAFactory::readCities(CityMap& cities) { failOn(readCities(std::cin, std::cout, cities)); }

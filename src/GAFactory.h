@@ -11,6 +11,7 @@
 
 #include "City.h"
 #include "Enums.h"
+#include "RunOptions.h"
 
 class GeneticAlgorithm;
 
@@ -18,6 +19,9 @@ class GAFactory {
  public:
   GAFactory() = default;
   virtual ~GAFactory() = default;
+
+  // The seed and the log file of the run createGA builds.
+  void setOptions(const RunOptions& runOptions) { options = runOptions; }
 
   std::shared_ptr<GeneticAlgorithm> createGA(Mode mode, Objective objective, Encoding encoding,
                                              SelectionModel selectionModel, RNG_Type rngType);
@@ -48,4 +52,5 @@ class GAFactory {
   int maxGeneration = 0;
   float crossoverProbability = 0.0f;
   float mutationProbability = 0.0f;
+  RunOptions options;
 };

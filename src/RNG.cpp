@@ -11,6 +11,9 @@ namespace {
 
 constexpr long kSeedConstant = 161803398L;
 
+bool clockPinned = false;
+uint32_t pinnedSeconds = 0;
+
 }  // namespace
 
 std::vector<std::shared_ptr<RNG>> RNG::instances;
@@ -44,8 +47,14 @@ RNG::RNG(long* seed) {
 long RNG::clockSeed() {
   // Negated in 32-bit unsigned arithmetic: with a 64-bit long the seed is
   // 2^32 - t, with a 32-bit long it reads as -t. Both come from the clock.
-  const uint32_t negated = 0u - static_cast<uint32_t>(std::time(nullptr));
+  const uint32_t seconds = clockPinned ? pinnedSeconds : static_cast<uint32_t>(std::time(nullptr));
+  const uint32_t negated = 0u - seconds;
   return static_cast<long>(negated);
+}
+
+void RNG::pinClock(uint32_t seconds) {
+  clockPinned = true;
+  pinnedSeconds = seconds;
 }
 
 const std::shared_ptr<RNG>& RNG::fillOrRefuse(int thread) {

@@ -10,6 +10,7 @@
 
 #include <omp.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -50,6 +51,9 @@ class alignas(64) RNG {
 
   // The seed of generator 0: the clock second, negated in 32 bits.
   static long clockSeed();
+  // From now on the clock reads `seconds` for the seed: a seeded run draws
+  // what a run started at that second draws. Before the first draw only.
+  static void pinClock(uint32_t seconds);
   // count generators: the first from *seed (which then holds 1), generator i
   // from the original seed + i.
   static std::vector<std::shared_ptr<RNG>> makeTable(long* seed, int count);

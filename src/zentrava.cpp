@@ -9,6 +9,7 @@
 #include "Enums.h"
 #include "GAFactory.h"
 #include "GeneticAlgorithm.h"
+#include "RunOptions.h"
 
 namespace {
 
@@ -81,8 +82,16 @@ int main(int argc, char* argv[]) {
     }
   }
   if (mode == nullptr) refuse(programName, argv[2]);
+  RunOptions options;
+  const RunOptions::Refusal refusal = options.parse(argc, argv);
+  if (!refusal.line.empty()) {
+    std::cerr << refusal.line << std::endl;
+    if (refusal.withUsage) usage(programName);
+    return 1;
+  }
 
   GAFactory factory;
+  factory.setOptions(options);
   std::shared_ptr<GeneticAlgorithm> algorithm = factory.createGA(
       mode->mode, objective->objective, objective->encoding, RouletteWheelSelection, DefaultRng);
   algorithm->run();

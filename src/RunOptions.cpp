@@ -1,0 +1,66 @@
+#include "RunOptions.h"
+
+#include <map>
+
+#include "LogFile.h"
+
+namespace {
+
+const char* const kOptions[] = {"--seed", "--log"};
+
+bool isOption(const std::string& argument) {
+  for (const char* option : kOptions) {
+    if (argument == option) return true;
+  }
+  return false;
+}
+
+// Decimal digits alone, no sign and no blanks, up to `limit`.
+bool parseDigits(const std::string& text, unsigned long long limit, unsigned long long& value) {
+  if (text.empty()) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+    if (value > limit) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+RunOptions::Refusal RunOptions::parse(int argc, const char* const argv[]) {
+  // Where each option's last occurrence stands, in the order of the line.
+  std::map<int, std::pair<std::string, std::string>> counting;
+  std::map<std::string, int> last;
+  for (int i = 3; i < argc; ++i) {
+    if (!isOption(argv[i])) continue;
+    const std::string value = i + 1 < argc ? argv[i + 1] : "";
+    auto found = last.find(argv[i]);
+    if (found != last.end()) counting.erase(found->second);
+    last[argv[i]] = i;
+    counting[i] = {argv[i], value};
+    ++i;
+  }
+  for (const auto& entry : counting) {
+    Refusal refusal = check(entry.second.first, entry.second.second);
+    if (!refusal.line.empty()) return refusal;
+  }
+  return {};
+}
+
+RunOptions::Refusal RunOptions::check(const std::string& option, const std::string& value) {
+  unsigned long long number = 0;
+  if (option == "--seed") {
+    if (!parseDigits(value, UINT32_MAX, number)) {
+      return {"Error: Invalid seed '" + value +
+              "'; a seed is a whole number from 0 to 4294967295!"};
+    }
+    seeded = true;
+    seed = static_cast<uint32_t>(number);
+  } else if (option == "--log") {
+    log = std::make_shared<LogFile>();
+    if (!log->open(value)) return {"Error: Cannot write the log file '" + value + "'!"};
+  }
+  return {};
+}
