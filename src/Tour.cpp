@@ -1,19 +1,14 @@
 #include "Tour.h"
 
+#include "IdPool.h"
 #include "RNG.h"
 
 std::vector<int> Tour::random(int length) {
-  std::vector<int> pool;
-  pool.reserve(length);
-  for (int id = 1; id <= length; ++id) pool.push_back(id);
+  IdPool pool(length);
   std::vector<int> tour;
-  tour.reserve(length);
+  tour.reserve(pool.size());
   RNG& rng = *RNG::getInstance();
-  while (!pool.empty()) {
-    const int k = rng.range(0, static_cast<int>(pool.size()) - 1);
-    tour.push_back(pool[k]);
-    pool.erase(pool.begin() + k);
-  }
+  while (pool.size() > 0) tour.push_back(pool.take(rng.range(0, pool.size() - 1)));
   return tour;
 }
 
