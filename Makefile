@@ -4,6 +4,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make libgtest-dev libbenchmark-dev faketime time
+# The companion tools and their tests, on Debian's own Python 3; man-db checks
+# the manual pages.
+PACKAGES += python3 python3-matplotlib python3-numpy python3-pytest man-db
+PREFIX ?= /usr/local
 # What the other checks need besides: the i386 build (multilib, GoogleTest
 # sources, a 32-bit libfaketime) and the clang sanitizer and fuzzing builds
 # (LLVM's OpenMP runtime with its ThreadSanitizer tool, the sanitizer runtimes).
@@ -12,7 +16,7 @@ SANITIZER_PACKAGES := clang libomp-dev libclang-rt-14-dev
 FUZZ_RUNS ?= 200000
 FUZZ_SECONDS ?= 120
 
-.PHONY: all deps configure build test demo bench clean
+.PHONY: all deps configure build test demo install bench clean
 .PHONY: deps-i386 deps-sanitizers test-i386 test-tsan test-asan fuzz stress
 
 all: build
@@ -40,6 +44,10 @@ test: build
 
 demo: build
 	./$(BUILD)/zentrava tsp p < examples/demo.params
+
+# The programs, the companion tools and their manual pages under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Micro-benchmarks, then whole-run timings; ratios within one run, no assertions.
 bench: deps

@@ -1,0 +1,1 @@
+"""Companion tools of Zentrava: read what zentrava prints, convert city files, draw."""
