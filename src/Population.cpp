@@ -122,9 +122,11 @@ int Population::eliteCount() const { return static_cast<int>(size * 0.05); }
 
 // The wheel cannot always give a second position: with a sum of fitness of 0
 // every draw yields the first, and with all fitness in one individual almost
-// every draw does. After kMaxRedraws failures the fittest other position is
-// taken: 1 when the first parent is 0, else 0.
+// every draw does. Where the scheme knows that no draw can give another
+// position the fittest other one is taken at once, without a draw; otherwise
+// only after kMaxRedraws failures. That is 1 when the first parent is 0, else 0.
 int Population::secondParent(int first, const Statistics& statistics) const {
+  if (!twoPositions) return first == 0 ? 1 : 0;
   for (int redraw = 0; redraw <= kMaxRedraws; ++redraw) {
     const int second = selectionScheme->select(*this, statistics);
     if (second != first) return second;
@@ -156,6 +158,7 @@ void Population::breedPair(int pair, int elite, float crossoverProbability,
 void Population::reproduce(float crossoverProbability, float mutationProbability,
                            const std::shared_ptr<Population>& next, Statistics& statistics) {
   sortForBreeding();
+  twoPositions = selectionScheme->canGiveTwoPositions(*this, statistics);
   const int elite = eliteCount();
   const int pairs = (size + 1) / 2;
   for (int pair = 0; pair < pairs; ++pair) {
@@ -168,6 +171,7 @@ void Population::reproduceParallel(float crossoverProbability, float mutationPro
                                    const std::shared_ptr<Population>& next,
                                    Statistics& statistics) {
   sortForBreeding();
+  twoPositions = selectionScheme->canGiveTwoPositions(*this, statistics);
   const int elite = eliteCount();
   const int pairs = (size + 1) / 2;
   Population& receiver = *next;

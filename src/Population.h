@@ -62,7 +62,8 @@ class Population {
   const double* wheelSums() const { return wheelReady ? runningFitness.data() : nullptr; }
 
   // How often the second parent is redrawn before the wheel is taken to be
-  // unable to give another position (see secondParent).
+  // unable to give another position, when the scheme cannot rule it out at
+  // the start of the step (see secondParent).
   static constexpr int kMaxRedraws = 10000;
 
  private:
@@ -86,5 +87,6 @@ class Population {
   std::shared_ptr<SelectionScheme> selectionScheme;
   std::vector<double> runningFitness;
   bool wheelReady = false;
+  bool twoPositions = true;      // the scheme's answer for the step that runs
   std::vector<double> sortKeys;  // fitness of genome[k] while a sort runs
 };

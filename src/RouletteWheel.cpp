@@ -8,7 +8,18 @@
 #include "Statistics.h"
 
 int RouletteWheel::select(const Population& population, const Statistics& statistics) const {
-  const float r = RNG::getInstance()->random();
+  return position(RNG::getInstance()->random(), population, statistics);
+}
+
+// The target moves one way as the draw grows, and the first running sum that
+// reaches it moves with it, never back: when the least and the greatest draw
+// give the same position, every draw does.
+bool RouletteWheel::canGiveTwoPositions(const Population& population,
+                                        const Statistics& statistics) const {
+  return position(0.0f, population, statistics) != position(1.0f, population, statistics);
+}
+
+int RouletteWheel::position(float r, const Population& population, const Statistics& statistics) {
   const float target = static_cast<float>(static_cast<double>(r) * statistics.getSumFitness());
   const int size = population.getSize();
   if (const double* sums = population.wheelSums()) {

@@ -9,4 +9,10 @@ class RouletteWheel final : public SelectionScheme {
  public:
   // Draws: one random().
   int select(const Population& population, const Statistics& statistics) const override;
+  bool canGiveTwoPositions(const Population& population,
+                           const Statistics& statistics) const override;
+
+ private:
+  // The position a draw r selects.
+  static int position(float r, const Population& population, const Statistics& statistics);
 };

@@ -15,4 +15,9 @@ class SelectionScheme {
 
   // A position in the population's genome order, 0..size-1. One draw.
   virtual int select(const Population& population, const Statistics& statistics) const = 0;
+  // Whether select can give two different positions for this population and
+  // these statistics. Asked once per reproduction step, before its first
+  // select: a scheme that cannot spares every pair the futile redraws of its
+  // second parent. A scheme that cannot tell says true. Draws nothing.
+  virtual bool canGiveTwoPositions(const Population&, const Statistics&) const { return true; }
 };

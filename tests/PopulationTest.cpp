@@ -1,7 +1,7 @@
-#include "Population.h"
-
 #include <omp.h>
 
+#include <atomic>
+#include <limits>
 #include <map>
 #include <set>
 #include <utility>
@@ -9,6 +9,7 @@
 
 #include "FitnessFunction.h"
 #include "Individual.h"
+#include "Population.h"
 #include "RouletteWheel.h"
 #include "SelectionScheme.h"
 #include "Statistics.h"
@@ -60,7 +61,6 @@ class Scripted : public SelectionScheme {
   std::vector<int> script;
   mutable size_t calls = 0;
 };
-
 
 std::shared_ptr<Population> make(
     int size, int length, Encoding encoding,
@@ -213,6 +213,55 @@ TEST(PopulationTest, SecondParentRedrawIsBounded) {
     p->reproduce(0.0f, 0.0f, next, stats);
     for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(genes(*p->getIndividual(i % 2)), genes(*next->getIndividual(i)));
+    }
+  }
+}
+
+// A wheel whose positions all coincide gives each bred pair its second parent
+// without a draw; one that can give two keeps redrawing up to the bound.
+TEST(PopulationTest, SecondParentIsRedrawnOnlyWhenTheWheelCanGiveIt) {
+  class CountingWheel : public SelectionScheme {
+   public:
+    int select(const Population& p, const Statistics& s) const override {
+      ++calls;
+      return wheel.select(p, s);
+    }
+    bool canGiveTwoPositions(const Population& p, const Statistics& s) const override {
+      return wheel.canGiveTwoPositions(p, s);
+    }
+    RouletteWheel wheel;
+    mutable std::atomic<int> calls{0};
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  const int everyRedraw = 2 + Population::kMaxRedraws;
+  const struct {
+    std::vector<double> fitness;
+    int selectsPerPair;
+  } cases[] = {
+      {{0, 0, 0, 0}, 1},
+      {{1, 0, 0, 0}, 1},
+      {{inf, inf, inf, inf}, 1},
+      {{0.1 + 0.2, 0, 0, 0}, everyRedraw},  // a full draw overshoots the sum: position 3
+  };
+  ThreadTeam team(2);
+  for (const auto& c : cases) {
+    for (bool parallel : {false, true}) {
+      SCOPED_TRACE(testing::Message() << testing::PrintToString(c.fitness) << parallel);
+      auto wheel = std::make_shared<CountingWheel>();
+      auto f = std::make_shared<LeadingBit>();
+      auto p = make(4, 8, BinaryEncoding, f, wheel);
+      auto next = make(4, 8, BinaryEncoding, f, wheel);
+      for (int k = 0; k < 4; ++k) p->getIndividual(k)->setFitness(c.fitness[k]);
+      Statistics stats;
+      stats.compute(*p);
+      useSeed(8);
+      wheel->calls = 0;
+      if (parallel) {
+        p->reproduceParallel(0.0f, 0.0f, next, stats);
+      } else {
+        p->reproduce(0.0f, 0.0f, next, stats);
+      }
+      EXPECT_EQ(2 * c.selectsPerPair, wheel->calls);
     }
   }
 }

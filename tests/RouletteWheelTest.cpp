@@ -1,11 +1,11 @@
-#include "RouletteWheel.h"
-
+#include <limits>
 #include <vector>
 
 #include "FitnessFunction.h"
 #include "Individual.h"
 #include "Population.h"
 #include "PowerOfTwo.h"
+#include "RouletteWheel.h"
 #include "Statistics.h"
 #include "TestSupport.h"
 #include "Tsp.h"
@@ -103,6 +103,29 @@ TEST(RouletteWheelTest, WeightlessOrSingleWheelsGivePositionZero) {
   }
 }
 
+TEST(RouletteWheelTest, TellsWhetherTwoPositionsCanComeUp) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    std::vector<double> fitness;
+    bool two;
+  } wheels[] = {
+      {{0.5, 0.3, 0.2}, true},
+      {{0.1, 0.2, 0.0}, true},  // only the overshooting full draw reaches the last
+      {{1.0, 1e-7}, true},      // the float target of a full draw passes 1
+      {{0.7}, false},
+      {{0.0, 0.0, 0.0}, false},  // every target is 0
+      {{1.0, 0.0, 0.0}, false},  // all fitness in one individual
+      {{1.0, 1e-30}, false},     // the sum rounds to the first one's fitness
+      {{inf, inf}, false},       // every target is infinite, or NaN for a draw of 0
+      {{-1.0, 2.0}, false},      // every target from 0 to 1 lies past the first sum
+  };
+  for (const auto& w : wheels) {
+    SCOPED_TRACE(testing::PrintToString(w.fitness));
+    const Wheel wheel(w.fitness);
+    EXPECT_EQ(w.two, RouletteWheel().canGiveTwoPositions(wheel.population, wheel.stats));
+  }
+}
+
 TEST(RouletteWheelTest, EachSpinDrawsOnce) {
   const Wheel wheel({0.4, 0.3, 0.2, 0.1});
   long seed = 9;
@@ -134,10 +157,10 @@ TEST(RouletteWheelTest, ReproductionPicksTheParentsThatAScanWouldPick) {
                                                           std::make_shared<ScanningWheel>()};
       for (int w = 0; w < 2; ++w) {
         useSeed(seed);
-        parents[w] = std::make_shared<Population>(40, run.length, run.encoding, 5, run.objective,
-                                                  wheels[w]);
-        children[w] = std::make_shared<Population>(40, run.length, run.encoding, 5, run.objective,
-                                                   wheels[w]);
+        parents[w] =
+            std::make_shared<Population>(40, run.length, run.encoding, 5, run.objective, wheels[w]);
+        children[w] =
+            std::make_shared<Population>(40, run.length, run.encoding, 5, run.objective, wheels[w]);
         statistics[w].compute(*parents[w]);
         parents[w]->reproduce(0.7f, 0.05f, children[w], statistics[w]);
       }
