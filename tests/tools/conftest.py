@@ -58,15 +58,19 @@ RUNS = {
     "pmx p": (["pmx", "p"], "examples/eil51.tsp 30 8 0.9 0.02\n"),
     "tsp G=0": (["tsp", "s"], "examples/eil51.tsp 10 0 0.9 0.02\n"),
     "p2 G=0": (["p2", "s"], "10 8 0 0.9 0.02\n"),
+    "pmx seeded": (["pmx", "p", "--seed", "1714564800", "--log", "{log}"],
+                   "examples/eil51.tsp 30 8 0.9 0.02\n"),
 }
 
 
 @pytest.fixture(scope="session")
 def runs(tmp_path_factory) -> dict:
-    """Name -> path of the saved standard output of each run of RUNS."""
+    """Name -> path of the saved standard output of each run of RUNS; a run's --log
+    file, where it has one, is the same path with the suffix .log."""
     folder = tmp_path_factory.mktemp("runs")
     saved = {}
     for name, (args, stdin) in RUNS.items():
         saved[name] = folder / (name.replace(" ", "_").replace("=", "") + ".txt")
-        saved[name].write_text(run_zentrava(args, stdin))
+        log = str(saved[name].with_suffix(".log"))
+        saved[name].write_text(run_zentrava([a.replace("{log}", log) for a in args], stdin))
     return saved

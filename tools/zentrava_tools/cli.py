@@ -83,6 +83,15 @@ class PendingFile:
             raise ToolError(f"Cannot write '{path}': {error.strerror}") from None
         os.close(fd)
 
+    def write(self, text: str) -> None:
+        try:
+            with open(self.temporary, "w", encoding="utf-8", errors="surrogateescape",
+                      newline="") as handle:
+                handle.write(text)
+        except OSError as error:
+            self.discard()
+            raise ToolError(f"Cannot write '{self.path}': {error.strerror}") from None
+
     def commit(self) -> None:
         try:
             os.chmod(self.temporary, 0o666 & ~_umask())
@@ -111,11 +120,5 @@ def write_text(path: str, text: str, stdout: TextIO = sys.stdout) -> None:
         stdout.flush()
         return
     pending = PendingFile(path)
-    try:
-        with open(pending.temporary, "w", encoding="utf-8", errors="surrogateescape",
-                  newline="") as handle:
-            handle.write(text)
-    except OSError as error:
-        pending.discard()
-        raise ToolError(f"Cannot write '{path}': {error.strerror}") from None
+    pending.write(text)
     pending.commit()

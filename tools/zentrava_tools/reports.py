@@ -44,8 +44,8 @@ _PROMPT = re.compile("|".join(re.escape(p) for p in _PROMPTS))
 
 
 def value(text: str) -> float:
-    """A printed figure as a float (`inf` and `nan` included); an empty one is nan."""
-    return float(text) if text else math.nan
+    """A printed figure as a float, `inf` and `nan` included."""
+    return float(text)
 
 
 @dataclass
@@ -57,7 +57,7 @@ class Report:
     sum: str
     crossovers: int
     mutations: int
-    best_distance: str          # empty where the run has no tours
+    best_distance: str          # 0 where the run has no tours
     best_tour: Optional[list[int]] = None  # None in a log file and for bit strings
 
     def row(self) -> list:
@@ -82,7 +82,8 @@ class Run:
     def is_tsp(self) -> bool:
         if self.objective is not None:
             return self.objective == "tsp"
-        return any(r.best_distance for r in self.reports)
+        # A log does not name its objective; bit strings log a distance of 0.
+        return any(value(r.best_distance) > 0 for r in self.reports)
 
     @property
     def instance_name(self) -> Optional[str]:
@@ -261,8 +262,7 @@ class _ReportReader:
     def _finish(self, report: Report) -> None:
         report.best_distance = self._number("Best tour distance: ")
         if self.run.objective != "tsp":
-            report.best_tour = None
-            report.best_distance = ""
+            report.best_tour = None  # -1 for every gene: bit strings have no tour
         self.run.reports.append(report)
         for _ in range(2):  # two empty lines close a report, the last one too
             if self.at < len(self.lines):
@@ -335,7 +335,7 @@ def _log_row(fields: list[str], generation: int) -> Optional[Report]:
     if len(fields) != len(COLUMNS) or fields[0] != str(generation):
         return None
     figures, counts, distance = fields[1:5], fields[5:7], fields[7]
-    if not all(_LOG_NUMBER.fullmatch(f) for f in figures + ([distance] if distance else [])):
+    if not all(_LOG_NUMBER.fullmatch(f) for f in figures + [distance]):
         return None
     if not all(c.isdigit() for c in counts):
         return None
