@@ -15,6 +15,10 @@
 #include <vector>
 
 // Cache-line aligned, so that two threads' generators never share a line.
+//
+// The recurrence reads values made 55 and 24 steps earlier, so a whole cycle
+// of 55 steps can be made at once (in vector registers) and handed out one by
+// one: the same values in the same order as one step at a time.
 class alignas(64) RNG {
  public:
   // Builds the state from *seed, then stores 1 into it.
@@ -25,12 +29,8 @@ class alignas(64) RNG {
   // One step; the new value scaled into [0, 1], both ends possible.
   // Inline, like flip and range: a generation makes a million draws.
   float random() {
-    if (++nextIndex == 56) nextIndex = 1;
-    if (++partnerIndex == 56) partnerIndex = 1;
-    current = table[nextIndex] - table[partnerIndex];
-    if (current < 0) current += kModulus;
-    table[nextIndex] = current;
-    return static_cast<float>(static_cast<double>(current) * kScale);
+    if (used == kLags) refill();
+    return scaled(block[used++]);
   }
   // One step; true when p is not below the draw.
   bool flip(float p) { return p >= random(); }
@@ -41,6 +41,12 @@ class alignas(64) RNG {
   }
   int range(int n) { return range(1, n); }
 
+  // Up to `trials` flip(p), stopping after the first true one: its number
+  // (0-based), or `trials` when none was true. The steps are those of the
+  // flips one by one.
+  int firstFlip(float p, int trials);
+  // `count` (at most 64) flip(p): bit k of the result is the k-th outcome.
+  uint64_t flips(float p, int count);
   // The calling thread's generator. Returned by reference so that a draw costs
   // no reference-count traffic; the table owns the generator.
   static const std::shared_ptr<RNG>& getInstance() {
@@ -63,15 +69,29 @@ class alignas(64) RNG {
  private:
   static constexpr long kModulus = 1000000000L;
   static constexpr double kScale = 1e-9;
+  static constexpr int kLags = 55;
 
+  static float scaled(int32_t value) {
+    return static_cast<float>(static_cast<double>(value) * kScale);
+  }
   static const std::shared_ptr<RNG>& fillOrRefuse(int thread);
+  // The next 55 values, in place of the last 55.
+  void refill();
+  // The largest value whose draw flip(p) accepts (-1 if none): flip is then
+  // an integer comparison. Only where float arithmetic is exact (x86-64);
+  // the x87 of i386 may compare in wider precision.
+  int32_t acceptLimit(float p);
+  // Hands the values of the next `count` draws to take(values, done, taken),
+  // a cycle at a time: `taken` of them are offered after the `done` before;
+  // take may lower `taken` to what it used, and answers whether to go on.
+  template <class Take>
+  void offer(int count, Take take);
 
-  int nextIndex;
-  int partnerIndex;
-  long table[56];
-  long current;
-  long carry;
-  int loopCounter;
-  int scatterIndex;
-  int mixPass;
+  // The values of the current cycle; block[used] is the next draw. Every
+  // value lies in 0..999 999 999.
+  int32_t block[kLags];
+  int used;
+  uint32_t limitKey;  // bits of the probability acceptLimit last served, if limitValid
+  bool limitValid = false;
+  int32_t limit;
 };

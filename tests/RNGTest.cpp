@@ -27,6 +27,81 @@ std::vector<float> draws(long seed, int count) {
   return draws(rng, count);
 }
 
+// The generator one step at a time, as the classic routine writes it: the
+// oracle for the generator that makes its values a cycle at a time.
+class ScalarStep {
+ public:
+  explicit ScalarStep(long seed) {
+    long current = std::labs(161803398L - std::labs(seed)) % 1000000000L;
+    table[55] = current;
+    long carry = 1;
+    for (int i = 1; i <= 54; ++i) {
+      const int k = (21 * i) % 55;
+      table[k] = carry;
+      carry = current - carry;
+      if (carry < 0) carry += 1000000000L;
+      current = table[k];
+    }
+    for (int pass = 0; pass < 4; ++pass) {
+      for (int i = 1; i <= 55; ++i) {
+        table[i] -= table[1 + (i + 30) % 55];
+        if (table[i] < 0) table[i] += 1000000000L;
+      }
+    }
+  }
+  float random() {
+    if (++next == 56) next = 1;
+    if (++partner == 56) partner = 1;
+    long v = table[next] - table[partner];
+    if (v < 0) v += 1000000000L;
+    table[next] = v;
+    return scaled(v);
+  }
+  bool flip(float p) { return p >= random(); }
+  int range(int lo, int hi) {
+    const float x = static_cast<float>(hi - lo) * random();
+    return lo + static_cast<int>(static_cast<double>(x) + 0.5);
+  }
+  int firstFlip(float p, int trials) {
+    for (int t = 0; t < trials; ++t) {
+      if (flip(p)) return t;
+    }
+    return trials;
+  }
+  uint64_t flips(float p, int count) {
+    uint64_t mask = 0;
+    for (int k = 0; k < count; ++k) mask |= static_cast<uint64_t>(flip(p)) << k;
+    return mask;
+  }
+
+ private:
+  long table[56] = {};
+  int next = 0;
+  int partner = 31;
+};
+
+// Probabilities at the edges of what flip accepts: below and above the
+// range, not a number, exact draws, the neighbours of a draw's value.
+const float kProbabilities[] = {0.0f,  -0.5f, 1.0f,   2.0f,   NAN,          0.001f,
+                                0.01f, 0.5f,  0.999f, 1e-9f,  scaled(123456789),
+                                std::nextafter(scaled(123456789), 0.0f)};
+
+// Runs one of several call sites' operations, chosen by step, on both the
+// generator and its oracle; false when they disagree.
+template <class Generator>
+long operation(Generator& g, int step) {
+  const float p = kProbabilities[step % 12];
+  switch (step % 7) {
+    case 0: return static_cast<long>(g.random() * 1e9f);
+    case 1: return g.flip(p);
+    case 2: return g.range(0, step % 300);
+    case 3: return g.firstFlip(p, step % 130);
+    case 4: return static_cast<long>(g.flips(p, step % 65));
+    case 5: return static_cast<long>(g.flips(p, 64) >> 1);
+    default: return g.firstFlip(0.01f, 2 * (step % 200));
+  }
+}
+
 }  // namespace
 
 TEST(RNGTest, SeedsOneAndMinusOneGiveTheKnownValues) {
@@ -242,4 +317,63 @@ TEST(RNGTest, RangeRoundsTheProductInSinglePrecisionOnX8664) {
     }
   }
   EXPECT_EQ(5, found);
+}
+
+TEST(RNGTest, CyclesOfStepsGiveTheValuesOfSingleSteps) {
+  // Operations of every kind, of changing lengths, from many seeds: every
+  // draw lands at a different offset within a cycle of 55.
+  for (long seed = 1; seed <= 300; ++seed) {
+    long s = seed * 7919;
+    RNG rng(&s);
+    ScalarStep oracle(seed * 7919);
+    for (int step = 0; step < 400; ++step) {
+      ASSERT_EQ(operation(oracle, step + static_cast<int>(seed)),
+                operation(rng, step + static_cast<int>(seed)))
+          << "seed " << seed * 7919 << ", step " << step;
+    }
+  }
+}
+
+TEST(RNGTest, BatchedFlipsAgreeWithSingleFlipsForEveryProbability) {
+  for (float p : kProbabilities) {
+    for (int count : {0, 1, 4, 54, 55, 56, 64}) {
+      long s = 77;
+      RNG rng(&s);
+      ScalarStep oracle(77);
+      for (int round = 0; round < 300; ++round) {
+        ASSERT_EQ(oracle.flips(p, count), rng.flips(p, count)) << p << " x " << count;
+        ASSERT_EQ(oracle.firstFlip(p, 3 * count + round), rng.firstFlip(p, 3 * count + round))
+            << p << " x " << count;
+      }
+      EXPECT_EQ(oracle.random(), rng.random());
+    }
+  }
+}
+
+TEST(RNGTest, AGeneratorHalfThroughItsCycleCarriesOnInsideARegion) {
+  // Generator 0 serves the initial thread and thread 0 of every region; the
+  // others start fresh there. Each must go on where its cycle stands.
+  RNG::getInstance();
+  const int threads = static_cast<int>(RNG::instances.size());
+  const auto saved = RNG::instances;
+  for (int i = 0; i < threads; ++i) {
+    long s = 500 + i;
+    RNG::instances[i] = std::make_shared<RNG>(&s);
+  }
+  ScalarStep zero(500);
+  for (int i = 0; i < 30; ++i) ASSERT_EQ(zero.random(), RNG::getInstance()->random());
+  std::vector<int> agreed(threads, 0);
+#pragma omp parallel num_threads(threads)
+  {
+    const int t = omp_get_thread_num();
+    ScalarStep own(500 + t);
+    if (t == 0) own = zero;
+    int same = 1;
+    for (int step = 0; step < 2000; ++step) {
+      same &= operation(own, step) == operation(*RNG::getInstance(), step);
+    }
+    agreed[t] = same;
+  }
+  EXPECT_EQ(std::vector<int>(threads, 1), agreed);
+  RNG::instances = saved;
 }
