@@ -31,12 +31,15 @@ double weight(int k) {
 
 BinaryEncoded::BinaryEncoded(int length) : length(length), genes(wordsFor(length), 0) {
   RNG& rng = *RNG::getInstance();
-  for (int i = 0; i < length; ++i) setGene(i, rng.flip(0.5f));
+  for (int w = 0; w < wordsFor(length); ++w) {
+    genes[w] = rng.flips(0.5f, length - w * 64 < 64 ? length - w * 64 : 64);
+  }
 }
 
 // Works a word at a time: each child's word is assembled from the parents'
-// words, and the mutation trials, drawn position by position (child1's, then
-// child2's), flip bits of a mask applied to the word.
+// words. Then the mutation trials, position by position (child1's, then
+// child2's), are numbered 0..2 length - 1 and only the successful ones are
+// looked at: trial t belongs to child t % 2 at position t / 2.
 int BinaryEncoded::cross(const std::shared_ptr<Individual>& mate,
                          const std::shared_ptr<Individual>& child1,
                          const std::shared_ptr<Individual>& child2, float crossoverProbability,
@@ -58,20 +61,15 @@ int BinaryEncoded::cross(const std::shared_ptr<Individual>& mate,
     // Positions up to the site come from the child's own parent.
     const int headBits = site < base ? 0 : (site - base + 1 < bits ? site - base + 1 : bits);
     const uint64_t head = headBits == 64 ? ~uint64_t{0} : (uint64_t{1} << headBits) - 1;
-    uint64_t flips1 = 0;
-    uint64_t flips2 = 0;
-    for (int k = 0; k < bits; ++k) {
-      if (rng.flip(mutationProbability)) {
-        statistics.incMutations();
-        flips1 |= uint64_t{1} << k;
-      }
-      if (rng.flip(mutationProbability)) {
-        statistics.incMutations();
-        flips2 |= uint64_t{1} << k;
-      }
-    }
-    first.genes[w] = ((genes[w] & head) | (other.genes[w] & ~head)) ^ flips1;
-    second.genes[w] = ((other.genes[w] & head) | (genes[w] & ~head)) ^ flips2;
+    first.genes[w] = (genes[w] & head) | (other.genes[w] & ~head);
+    second.genes[w] = (other.genes[w] & head) | (genes[w] & ~head);
+  }
+  const int trials = 2 * length;
+  for (int t = rng.firstFlip(mutationProbability, trials); t < trials;
+       t += 1 + rng.firstFlip(mutationProbability, trials - t - 1)) {
+    statistics.incMutations();
+    const int position = t >> 1;
+    (t & 1 ? second : first).genes[position >> 6] ^= uint64_t{1} << (position & 63);
   }
   return site;
 }

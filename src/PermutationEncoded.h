@@ -49,6 +49,8 @@ class PermutationEncoded final : public Individual {
   void mutateAll(PermutationEncoded& child1, PermutationEncoded& child2, float mutationProbability,
                  Statistics& statistics);
   void trial(RNG& rng, int position, float mutationProbability, Statistics& statistics);
+  // What a successful trial does: counts, draws the partner, exchanges.
+  void mutated(RNG& rng, int position, Statistics& statistics);
 
   int length;
   double fitness = -1.0;

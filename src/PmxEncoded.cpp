@@ -96,10 +96,13 @@ void PmxEncoded::repair(const PmxEncoded& donor, CutPoints cut) {
 
 void PmxEncoded::mutateAll(PmxEncoded& child1, PmxEncoded& child2, float mutationProbability,
                            Statistics& statistics) {
+  // Trial t is child1's at position t / 2 for even t, child2's for odd t;
+  // only the successful ones need work.
   RNG& rng = *RNG::getInstance();
-  for (int m = 0; m < length; ++m) {
-    child1.trial(rng, m, mutationProbability, statistics);
-    child2.trial(rng, m, mutationProbability, statistics);
+  const int trials = 2 * length;
+  for (int t = rng.firstFlip(mutationProbability, trials); t < trials;
+       t += 1 + rng.firstFlip(mutationProbability, trials - t - 1)) {
+    (t & 1 ? child2 : child1).mutated(rng, t >> 1, statistics);
   }
 }
 
@@ -109,7 +112,10 @@ void PmxEncoded::mutate(int position, float mutationProbability, Statistics& sta
 
 void PmxEncoded::trial(RNG& rng, int position, float mutationProbability,
                        Statistics& statistics) {
-  if (!rng.flip(mutationProbability)) return;
+  if (rng.flip(mutationProbability)) mutated(rng, position, statistics);
+}
+
+void PmxEncoded::mutated(RNG& rng, int position, Statistics& statistics) {
   statistics.incMutations();
   const int other = Tour::partner(rng, position, length);
   if (other >= 0) swap(position, other);

@@ -57,6 +57,8 @@ class PmxEncoded final : public Individual {
   void mutateAll(PmxEncoded& child1, PmxEncoded& child2, float mutationProbability,
                  Statistics& statistics);
   void trial(RNG& rng, int position, float mutationProbability, Statistics& statistics);
+  // What a successful trial does: counts, draws the partner, exchanges.
+  void mutated(RNG& rng, int position, Statistics& statistics);
   [[noreturn]] void invalidTour(int cityId) const;
 
   int length;
