@@ -2,12 +2,17 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <locale>
+#include <sstream>
 #include <system_error>
 
 #include "EnhancedGeneticAlgorithm.h"
@@ -29,23 +34,141 @@ void failOn(const std::string& error) {
   if (!error.empty()) fail(error);
 }
 
+// Typed values and the path are words of at most kMaxWord characters, lines
+// of the city file at most kMaxLine: a longer one is refused as soon as it
+// passes the limit, so that no input makes the reader hold more.
+constexpr size_t kMaxWord = 4096;
+constexpr size_t kMaxLine = 1048576;
+
+// White space a line may hold besides its fields; a line of nothing else is
+// an empty line. Blanks separate fields, so they are not among it.
+bool isLineSpace(char c) { return c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
+
 std::string trimmed(const std::string& text) {
   const auto first = text.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return "";
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
+// Text of the input for an error line: bytes other than printable ASCII as
+// \xNN, at most 60 characters.
+std::string visible(const std::string& text) {
+  std::string shown;
+  for (const unsigned char c : text) {
+    char piece[5] = {static_cast<char>(c), '\0'};
+    if (c < 0x20 || c > 0x7e) std::snprintf(piece, sizeof piece, "\\x%02X", c);
+    if (shown.size() + std::strlen(piece) > 60) break;
+    shown += piece;
+  }
+  return shown;
+}
+
+enum class Word { kRead, kMissing, kTooLong };
+
+// The next white-space-delimited word, as formatted extraction into a string
+// takes it, but read no further than one character past kMaxWord.
+Word readWord(std::istream& in, std::string& word) {
+  word.clear();
+  const std::istream::sentry skippedSpace(in);  // also flushes the prompt
+  if (!skippedSpace) return Word::kMissing;
+  std::streambuf& text = *in.rdbuf();
+  const std::locale locale = in.getloc();
+  int c = text.sgetc();
+  for (; c != EOF && !std::isspace(static_cast<char>(c), locale); c = text.snextc()) {
+    if (word.size() == kMaxWord) return Word::kTooLong;
+    word += static_cast<char>(c);
+  }
+  if (c == EOF) in.setstate(std::ios::eofbit);
+  return Word::kRead;
+}
+
+// A value is one whole word that extraction into the field's type reads to
+// its last character: "4abc" or "4.5" for a whole number is no value.
+template <class T>
+bool readValue(std::istream& in, T& value) {
+  std::string word;
+  if (readWord(in, word) != Word::kRead) return false;
+  std::istringstream text(word);
+  return text >> value && text.peek() == std::char_traits<char>::eof();
+}
+
+enum class LineEnd { kNewline, kEndOfFile, kNone, kTooLong };
+
+// One line without its newline; kEndOfFile when the file ends it instead,
+// kNone when the file has ended before it.
+LineEnd readLine(std::streambuf& text, std::string& line) {
+  line.clear();
+  for (int c = text.sbumpc(); c != '\n'; c = text.sbumpc()) {
+    if (c == EOF) return line.empty() ? LineEnd::kNone : LineEnd::kEndOfFile;
+    if (line.size() == kMaxLine) return LineEnd::kTooLong;
+    line += static_cast<char>(c);
+  }
+  return LineEnd::kNewline;
+}
+
+// Consumes the rest of the file while it holds only line ends and white space
+// other than blanks; true when that reaches the end.
+bool onlyEmptyLinesLeft(std::streambuf& text) {
+  int c = text.sgetc();
+  while (c != EOF && (c == '\n' || isLineSpace(static_cast<char>(c)))) c = text.snextc();
+  return c == EOF;
+}
+
 std::string invalidValue(const char* what) {
   return std::string("Error: Invalid or missing value for the ") + what + "!";
 }
 
-// Like atoi, but an id beyond the int range is refused instead of undefined.
+// Like atoi, but an id beyond the int range, or with anything after its
+// digits, is refused. A field without digits is id 0, as atoi has it.
 bool parseId(const std::string& field, int& id) {
   errno = 0;
-  const long value = std::strtol(field.c_str(), nullptr, 10);
+  char* end = nullptr;
+  const long value = std::strtol(field.c_str(), &end, 10);
   if (errno == ERANGE || value < INT_MIN || value > INT_MAX) return false;
+  if (end != field.c_str() && end != field.c_str() + field.size()) return false;
   id = static_cast<int>(value);
   return true;
+}
+
+// A number strtod reads, followed by nothing but white space.
+bool parseCoordinate(const std::string& field, double& value) {
+  const char* start = field.c_str();
+  char* end = nullptr;
+  value = std::strtod(start, &end);
+  if (end == start) return false;
+  return std::all_of(field.begin() + (end - start), field.end(),
+                     [](char c) { return c == ' ' || isLineSpace(c); });
+}
+
+// One record line "id x y", its line end removed: the city added, or the
+// error line. A record that stops before its y field is cut short when
+// nothing but empty lines follows it in the file, and malformed otherwise.
+std::string readRecord(const std::string& line, int number, std::streambuf& rest, CityMap& cities) {
+  const auto notARecord = [&] {
+    return "Error: Line " + std::to_string(number) +
+           " of the city file is not a record 'id x y': '" + visible(line) + "'!";
+  };
+  const size_t idEnd = line.find(' ');
+  const std::string idField = line.substr(0, idEnd);
+  if (idField.empty()) return notARecord();
+  int id = 0;
+  if (!parseId(idField, id)) return "Error: Invalid city id '" + visible(idField) + "'!";
+  const size_t xEnd = idEnd == std::string::npos ? idEnd : line.find(' ', idEnd + 1);
+  if (xEnd == std::string::npos || xEnd + 1 == line.size()) {
+    if (!onlyEmptyLinesLeft(rest)) return notARecord();
+    return "Error: The city file ends inside the record of city " + std::to_string(id) + "!";
+  }
+  double x = 0.0;
+  double y = 0.0;
+  if (line[xEnd + 1] == ' ' || !parseCoordinate(line.substr(idEnd + 1, xEnd - idEnd - 1), x) ||
+      !parseCoordinate(line.substr(xEnd + 1), y)) {
+    return notARecord();
+  }
+  if (!std::isfinite(x) || !std::isfinite(y)) {
+    return "Error: City " + std::to_string(id) + " has a coordinate that is not a finite number!";
+  }
+  cities.emplace(id, std::make_shared<City>(id, x, y));
+  return "";
 }
 
 // Ids must be 1..n, each once: tours are permutations of exactly those.
@@ -126,8 +249,8 @@ std::shared_ptr<GeneticAlgorithm> GAFactory::createGA(Mode mode, Objective objec
                                             maxGeneration, fitnessFunction, selectionScheme);
   auto second = std::make_shared<Population>(populationSize, chromosomeLength, encoding,
                                              maxGeneration, fitnessFunction, selectionScheme);
-  return std::make_shared<EnhancedGeneticAlgorithm>(
-      mode, crossoverProbability, mutationProbability, first, second, std::cout, options.getLog());
+  return std::make_shared<EnhancedGeneticAlgorithm>(mode, crossoverProbability, mutationProbability,
+                                                    first, second, std::cout, options.getLog());
 }
 
 void GAFactory::readCities(CityMap& cities) { failOn(readCities(std::cin, std::cout, cities)); }
@@ -135,47 +258,50 @@ void GAFactory::readCities(CityMap& cities) { failOn(readCities(std::cin, std::c
 std::string GAFactory::readCities(std::istream& in, std::ostream& out, CityMap& cities) {
   out << "Enter relative path to file> \t" << std::flush;
   std::string path;
-  if (!(in >> path)) return "Error: No path to a city file was given!";
+  const Word read = readWord(in, path);
+  if (read == Word::kMissing) return "Error: No path to a city file was given!";
+  if (read == Word::kTooLong) {
+    return "Error: The path of the city file is longer than " + std::to_string(kMaxWord) +
+           " characters!";
+  }
+  const std::string unopenable = "Error: Cannot open city file '" + path + "'!";
+  // The system would open the path only up to its first NUL byte.
+  if (path.find('\0') != std::string::npos) return unopenable;
   std::ifstream file(path);
   // A directory opens like a file on Linux and then reads as an empty one.
   std::error_code notADirectory;
-  if (!file || std::filesystem::is_directory(path, notADirectory)) {
-    return "Error: Cannot open city file '" + path + "'!";
-  }
+  if (!file || std::filesystem::is_directory(path, notADirectory)) return unopenable;
   return readCityFile(file, out, cities);
 }
 
 std::string GAFactory::readCityFile(std::istream& file, std::ostream& out, CityMap& cities) {
-  // Six header lines: the first five are echoed, the sixth dropped. A line
-  // cut off by the end of the file ends the header and the file.
+  std::streambuf& text = *file.rdbuf();
   std::string line;
-  for (int count = 1; count <= 6; ++count) {
-    std::getline(file, line);
-    if (!file || file.eof()) return checkIds(cities);
-    if (count < 6) out << '\t' << line << std::endl;
+  int number = 0;
+  const auto tooLong = [&number] {
+    return "Error: Line " + std::to_string(number) + " of the city file is longer than " +
+           std::to_string(kMaxLine) + " characters!";
+  };
+
+  // Six header lines: the first five are echoed as they are, the sixth
+  // dropped. A line cut off by the end of the file ends the header and the file.
+  for (number = 1; number <= 6; ++number) {
+    const LineEnd end = readLine(text, line);
+    if (end == LineEnd::kTooLong) return tooLong();
+    if (end != LineEnd::kNewline) return checkIds(cities);
+    if (number < 6) out << '\t' << line << std::endl;
   }
 
-  // Records "id x y" on single blanks; the id field runs across line ends, so
-  // an empty line is swallowed by the next id. "EOF" or the end of the file ends.
-  std::string idField;
-  std::string xField;
-  std::string yField;
-  for (;;) {
-    std::getline(file, idField, ' ');
-    if (!file || file.eof() || strcasecmp(idField.c_str(), "EOF") == 0) break;
-    int id = 0;
-    if (!parseId(idField, id)) return "Error: Invalid city id '" + trimmed(idField) + "'!";
-    std::getline(file, xField, ' ');
-    if (!file || file.eof()) {
-      return "Error: The city file ends inside the record of city " + std::to_string(id) + "!";
-    }
-    std::getline(file, yField);
-    const double x = std::strtod(xField.c_str(), nullptr);
-    const double y = std::strtod(yField.c_str(), nullptr);
-    if (!std::isfinite(x) || !std::isfinite(y)) {
-      return "Error: City " + std::to_string(id) + " has a coordinate that is not a finite number!";
-    }
-    cities.emplace(id, std::make_shared<City>(id, x, y));
+  // Records "id x y" on single blanks, until "EOF" or the end of the file.
+  for (number = 7;; ++number) {
+    const LineEnd end = readLine(text, line);
+    if (end == LineEnd::kTooLong) return tooLong();
+    if (end == LineEnd::kNone) break;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (std::all_of(line.begin(), line.end(), isLineSpace)) continue;
+    if (strcasecmp(trimmed(line.substr(0, line.find(' '))).c_str(), "EOF") == 0) break;
+    const std::string error = readRecord(line, number, text, cities);
+    if (!error.empty()) return error;
   }
   return checkIds(cities);
 }
@@ -189,24 +315,24 @@ std::string GAFactory::readParameters(Encoding encoding, std::istream& in, std::
   for (bool first = true;; first = false) {
     if (!first) out << "Population size must be divisible by 2!";
     out << std::endl << "Enter Population size> \t\t" << std::flush;
-    if (!(in >> populationSize)) return invalidValue("population size");
+    if (!readValue(in, populationSize)) return invalidValue("population size");
     if ((populationSize & 1) == 0) break;
   }
   if (populationSize <= 0) return "Error: Population size must be greater than 0!";
   if (encoding == BinaryEncoding) {
     out << "Enter chromosome length> \t" << std::flush;
-    if (!(in >> chromosomeLength)) return invalidValue("chromosome length");
+    if (!readValue(in, chromosomeLength)) return invalidValue("chromosome length");
     if (chromosomeLength < 1 || chromosomeLength > kMaxChromosomeLength) {
       return "Error: Chromosome length must be between 1 and " +
              std::to_string(kMaxChromosomeLength) + "!";
     }
   }
   out << "Enter max. generations> \t" << std::flush;
-  if (!(in >> maxGeneration)) return invalidValue("number of generations");
+  if (!readValue(in, maxGeneration)) return invalidValue("number of generations");
   out << "Enter crossover probability> \t" << std::flush;
-  if (!(in >> crossoverProbability)) return invalidValue("crossover probability");
+  if (!readValue(in, crossoverProbability)) return invalidValue("crossover probability");
   out << "Enter mutation probability> \t" << std::flush;
-  if (!(in >> mutationProbability)) return invalidValue("mutation probability");
+  if (!readValue(in, mutationProbability)) return invalidValue("mutation probability");
   out << std::endl;
   return "";
 }

@@ -14,6 +14,8 @@ const std::string kHeader =
 const std::string kEcho =
     "\tNAME : square4\n\tCOMMENT : c\n\tTYPE : TSP\n\tDIMENSION : 4\n\tE : EUC_2D\n";
 const std::string kSquare = "1 0 0\n2 0 3\n3 4 3\n4 4 0";
+const std::string kLine = "Error: Line ";
+const std::string kRecord = "of the city file is not a record 'id x y': ";
 
 struct Read {
   std::string error;
@@ -67,6 +69,27 @@ TEST(GAFactoryTest, SquareIsReadWhateverTheEndOfTheFile) {
   }
 }
 
+TEST(GAFactoryTest, ValidVariantsReadTheSquare) {
+  const struct {
+    std::string file, echo;
+  } variants[] = {
+      {kHeader + "1 0 0\r\n2 0 3\r\n3 4 3\r\n4 4 0\r\nEOF\r\n", ""},    // CRLF line ends
+      {kHeader + "1 0 0 \n2 0 3\t\n3 4 3  \n4 4 0 \nEOF\n", ""},        // trailing white space
+      {"\xEF\xBB\xBF" + kHeader + kSquare, "\t\xEF\xBB\xBF"},           // a byte-order mark
+      {kHeader + "1 0 0\n\n2 0 3\n\t\r\n3 4 3\n4 4 0\n\nEOF\n\n", ""},  // empty lines
+      {kHeader + kSquare + "\nEOF\n5 x\n", ""},                         // nothing after EOF counts
+  };
+  for (const auto& v : variants) {
+    SCOPED_TRACE(testing::PrintToString(v.file));
+    const Read r = readFile(v.file);
+    EXPECT_EQ("", r.error);
+    EXPECT_EQ(v.echo + (v.echo.empty() ? kEcho : kEcho.substr(1)), r.echo);
+    ASSERT_EQ(4u, r.cities.size());
+    EXPECT_EQ(4.0, r.cities.at(3)->x);
+    EXPECT_EQ(3.0, r.cities.at(3)->y);
+  }
+}
+
 TEST(GAFactoryTest, DuplicateIdKeepsTheFirstCity) {
   const Read r = readFile(kHeader + "1 0 0\n2 0 3\n3 4 3\n3 9 9\n4 4 0\nEOF\n");
   EXPECT_EQ("", r.error);
@@ -105,15 +128,48 @@ TEST(GAFactoryTest, RefusedCityFiles) {
       {"1 0 0\n2 inf 1\n", "Error: City 2 has a coordinate that is not a finite number!"},
       {"1 0 nan\n", "Error: City 1 has a coordinate that is not a finite number!"},
       {"1 1e999 0\n", "Error: City 1 has a coordinate that is not a finite number!"},
+      // Cut short at the end of the file, with or without a line end.
+      {"1 0 0\n2", "Error: The city file ends inside the record of city 2!"},
+      {"1 0 0\n2\n\n", "Error: The city file ends inside the record of city 2!"},
+      {"1 0 0\n2 5 ", "Error: The city file ends inside the record of city 2!"},
+      {"1 0 0\n2 5 \r\n", "Error: The city file ends inside the record of city 2!"},
+      // Not 'id x y' on single blanks: the line is named and shown.
+      {"1 0 0\n2\nEOF\n", kLine + "8 " + kRecord + "'2'!"},
+      {"1 0 0\n2 5\n3 1 1\n", kLine + "8 " + kRecord + "'2 5'!"},
+      {" 1 0 0\n", kLine + "7 " + kRecord + "' 1 0 0'!"},
+      {"1  0 0\n", kLine + "7 " + kRecord + "'1  0 0'!"},
+      {"1 0  0\n", kLine + "7 " + kRecord + "'1 0  0'!"},
+      {"1 0 0\n\n3 abc 4\r\n", kLine + "9 " + kRecord + "'3 abc 4'!"},
+      {"1 0 0 9\n", kLine + "7 " + kRecord + "'1 0 0 9'!"},
+      {"1 0 0x\n", kLine + "7 " + kRecord + "'1 0 0x'!"},
+      {std::string("1 0 \0\n", 7), kLine + "7 " + kRecord + "'1 0 \\x00'!"},
+      {"1 0 0\x01\xff\n", kLine + "7 " + kRecord + "'1 0 0\\x01\\xFF'!"},
+      {"1 0 0 " + std::string(100, 'z') + "\n",
+       kLine + "7 " + kRecord + "'1 0 0 " + std::string(54, 'z') + "'!"},
+      {"1 0 0 " + std::string(53, 'z') + "\t",
+       kLine + "7 " + kRecord + "'1 0 0 " + std::string(53, 'z') + "'!"},  // no \x09 half
+      // An id with anything after its digits.
+      {"2.7 0 0\n", "Error: Invalid city id '2.7'!"},
+      {"3x 0 0\n", "Error: Invalid city id '3x'!"},
+      {"3x\n", "Error: Invalid city id '3x'!"},  // met before the missing fields
+      {"3\t 0 0\n", "Error: Invalid city id '3\\x09'!"},
+      // Limits: a line of more than 1 MiB is refused before its content.
+      {"1 0 0 " + std::string(1048570, 'z') + "\n",
+       kLine + "7 " + kRecord + "'1 0 0 " + std::string(54, 'z') + "'!"},
+      {"1 0 0 " + std::string(1048571, 'z'),
+       kLine + "7 of the city file is longer than 1048576 characters!"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.records);
+    SCOPED_TRACE(testing::PrintToString(c.records.substr(0, 80)));
     const Read r = readFile(kHeader + c.records);
     EXPECT_EQ(c.error, r.error);
     EXPECT_EQ(kEcho, r.echo);
   }
   // A header cut short ends the file; its unfinished last line is not echoed.
   EXPECT_EQ("\ta\n\tb\n", readFile("a\nb\nc").echo);
+  const Read longHeader = readFile("a\n" + std::string(1048577, 'h') + "\n");
+  EXPECT_EQ(kLine + "2 of the city file is longer than 1048576 characters!", longHeader.error);
+  EXPECT_EQ("\ta\n", longHeader.echo);
 }
 
 TEST(GAFactoryTest, ReadCitiesAsksForThePathAndOpensIt) {
@@ -129,6 +185,10 @@ TEST(GAFactoryTest, ReadCitiesAsksForThePathAndOpensIt) {
       {"", "Error: No path to a city file was given!", "", 0},
       {path + ".missing", "Error: Cannot open city file '" + path + ".missing'!", "", 0},
       {testing::TempDir(), "Error: Cannot open city file '" + testing::TempDir() + "'!", "", 0},
+      {std::string(4096, 'p'), "Error: Cannot open city file '" + std::string(4096, 'p') + "'!", "",
+       0},
+      {std::string(4097, 'p'), "Error: The path of the city file is longer than 4096 characters!",
+       "", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
@@ -201,4 +261,32 @@ TEST(GAFactoryTest, RefusedParameters) {
     EXPECT_EQ("", d.error);
     EXPECT_EQ(accepted, d.factory.getChromosomeLength());
   }
+}
+
+// Each value is one word that extraction reads to its last character, and at
+// most 4096 characters long.
+TEST(GAFactoryTest, EachValueIsOneWholeWord) {
+  const std::string what[] = {"population size", "chromosome length", "number of generations",
+                              "crossover probability", "mutation probability"};
+  const std::string valid[] = {"4", "8", "1", "0.5", "0.5"};
+  for (int field = 0; field < 5; ++field) {
+    const std::string refused[] = {"4abc", "4.5", "0x10", "1,5", std::string(4097, '1')};
+    for (const std::string& bad : refused) {
+      if (field >= 3 && bad == "4.5") continue;  // a probability may have a fraction
+      std::string typed;
+      for (int f = 0; f < 5; ++f) typed += (f == field ? bad : valid[f]) + " ";
+      SCOPED_TRACE(typed.substr(0, 40));
+      Dialogue d;
+      converse(d, BinaryEncoding, typed);
+      EXPECT_EQ("Error: Invalid or missing value for the " + what[field] + "!", d.error);
+    }
+  }
+  Dialogue d;
+  converse(d, BinaryEncoding, std::string(4095, '0') + "4\n+8 +2\t5e-3\n.25");
+  EXPECT_EQ("", d.error);
+  EXPECT_EQ(4, d.factory.getPopulationSize());
+  EXPECT_EQ(8, d.factory.getChromosomeLength());
+  EXPECT_EQ(2, d.factory.getMaxGeneration());
+  EXPECT_EQ(5e-3f, d.factory.getCrossoverProbability());
+  EXPECT_EQ(0.25f, d.factory.getMutationProbability());
 }
