@@ -7,6 +7,8 @@ PACKAGES := cmake g++ make libgtest-dev libbenchmark-dev faketime time
 # The companion tools and their tests, on Debian's own Python 3; man-db checks
 # the manual pages.
 PACKAGES += python3 python3-matplotlib python3-numpy python3-pytest man-db
+# zentrava-experiment: GNU parallel runs the jobs, SciPy the statistics.
+PACKAGES += parallel python3-scipy
 PREFIX ?= /usr/local
 # What the other checks need besides: the i386 build (multilib, GoogleTest
 # sources, a 32-bit libfaketime) and the clang sanitizer and fuzzing builds

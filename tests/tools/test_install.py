@@ -24,6 +24,7 @@ def prefix(tmp_path_factory):
     (["dicebench", "10", "1"], None, "*** Random Number Generator -- Test Program"),
     (["zentrava-tsplib", EXAMPLES / "a280.tsp"], None, "DIMENSION : 280"),
     (["zentrava-report", "-"], None, "Error: 'standard input' is empty!"),
+    (["zentrava-experiment", "summarize", "none"], None, "holds no experiment"),
 ])
 def test_installed_programs_run_from_another_folder(prefix, tmp_path, command, stdin, expected):
     env = dict(os.environ, PATH=f"{prefix}/bin:/usr/bin:/bin")
