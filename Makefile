@@ -44,8 +44,22 @@ build: configure
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# A parallel TSP run on eil51, its output kept in $(BUILD)/demo/run.txt: the
+# configuration, the last report, then the summary with the gap to eil51's
+# optimal tour and the two pictures. SEED=N repeats a run (with the same
+# thread count).
+DEMO := $(BUILD)/demo
 demo: build
-	./$(BUILD)/zentrava tsp p < examples/demo.params
+	@mkdir -p $(DEMO)
+	@echo "./$(BUILD)/zentrava tsp p $(if $(SEED),--seed $(SEED) )< examples/demo.params > $(DEMO)/run.txt"
+	@./$(BUILD)/zentrava tsp p $(if $(SEED),--seed $(SEED)) < examples/demo.params > $(DEMO)/run.txt
+	@sed -n '/^Run Configuration$$/,/# of Cities read/{s/^Enter relative path to file> \t//;p}' $(DEMO)/run.txt
+	@echo "Typed in (examples/demo.params): population 300, 1000 generations, crossover 0.9, mutation 0.01"
+	@echo
+	@tail -n 12 $(DEMO)/run.txt | head -n 10
+	@echo
+	@tools/zentrava-report $(DEMO)/run.txt --cities examples/eil51.tsp \
+	  --optimal examples/eil51.opt.tour --plot $(DEMO)/convergence.png --tour $(DEMO)/tour.png
 
 # The programs, the companion tools and their manual pages under PREFIX.
 install: build

@@ -50,7 +50,7 @@ def convergence(run: Run, path: str, optimal: Optional[float] = None) -> Pending
             ("minimum", [r.minimum for r in run.reports], "-")):
         fitness.plot(generations, _finite(texts), style, label=name, linewidth=1.2)
     fitness.set_ylabel("fitness (higher is better)")
-    fitness.set_title(f"Convergence: {run.describe()}")
+    fitness.set_title(f"Convergence: {run.describe()}, {run.last.generation} generations")
     fitness.legend(loc="best")
     fitness.grid(True, alpha=0.3)
     if tsp:
@@ -83,14 +83,15 @@ def tours(cities: dict[int, tuple[float, float]],
                 "-", color="tab:blue", linewidth=1.2, label="tour", zorder=1)
         ax.scatter(xs, ys, s=14, color="black", label="cities", zorder=2)
         ax.scatter(*cities[tour[0]], s=70, marker="s", color="tab:orange",
-                   label=f"first city ({tour[0]})", zorder=3)
+                   label="first city of the tour", zorder=3)
         ax.set_title(caption)
         ax.set_xlabel("x")
         ax.set_ylabel("y")
         ax.set_aspect("equal", adjustable="datalim")
-        ax.legend(loc="upper right", fontsize="small", framealpha=0.9)
+    # One legend for all panels, beneath them, where it hides no city.
+    fig.legend(*axes[0][0].get_legend_handles_labels(), loc="lower center", ncol=3)
     fig.suptitle(title)
-    fig.tight_layout()
+    fig.tight_layout(rect=(0, 0.05, 1, 1))
     return _save(fig, path)
 
 

@@ -101,16 +101,16 @@ class Run:
         """One line naming the run, for summaries and chart titles."""
         if self.objective is None:
             return f"log file {self.source}"
-        words = ["pmx" if self.encoding == "pmx" else self.objective, self.mode or ""]
+        words = ["pmx" if self.encoding == "pmx" else self.objective, self.mode]
         if self.is_tsp:
             name = self.instance_name
-            words.append(f"on {name}" if name else "")
-            words.append(f"({self.city_count} cities)")
-        if self.selection and self.selection != "Roulette Wheel":
-            words.append(self.selection.lower())
+            words += [f"on {name}" if name else "on", f"({self.city_count} cities)"]
+        extras = []
+        if self.selection != "Roulette Wheel":
+            extras.append(self.selection.lower())
         if self.seed is not None:
-            words.append(f"seed {self.seed}")
-        return " ".join(w for w in words if w)
+            extras.append(f"seed {self.seed}")
+        return ", ".join([" ".join(words)] + extras)
 
 
 def read_run(text: str, source: str) -> Run:
