@@ -7,5 +7,9 @@
 enum Mode : int { Sequential = 0, Parallel = 1 };
 enum Objective : int { PowerOfTwoObjective = 0, PowerOfTenObjective = 1, TspObjective = 2 };
 enum Encoding : int { BinaryEncoding = 0, PermutationEncoding = 1, PmxEncoding = 2 };
-enum SelectionModel : int { RouletteWheelSelection = 0 };
+enum SelectionModel : int {
+  RouletteWheelSelection = 0,
+  TournamentSelection = 1,
+  LinearRankSelection = 2
+};
 enum RNG_Type : int { DefaultRng = 0 };

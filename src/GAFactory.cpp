@@ -16,11 +16,13 @@
 #include <system_error>
 
 #include "EnhancedGeneticAlgorithm.h"
+#include "LinearRank.h"
 #include "Population.h"
 #include "PowerOfTen.h"
 #include "PowerOfTwo.h"
 #include "RNG.h"
 #include "RouletteWheel.h"
+#include "Tournament.h"
 #include "Tsp.h"
 
 namespace {
@@ -205,9 +207,20 @@ std::shared_ptr<GeneticAlgorithm> GAFactory::createGA(Mode mode, Objective objec
     fail("Error: No mode selected!");
   }
 
-  if (selectionModel != RouletteWheelSelection) fail("Error: No selection scheme selected!");
-  std::shared_ptr<SelectionScheme> selectionScheme = std::make_shared<RouletteWheel>();
-  std::cout << "Selection Scheme: \tRoulette Wheel" << std::endl;
+  std::shared_ptr<SelectionScheme> selectionScheme;
+  if (selectionModel == RouletteWheelSelection) {
+    selectionScheme = std::make_shared<RouletteWheel>();
+    std::cout << "Selection Scheme: \tRoulette Wheel" << std::endl;
+  } else if (selectionModel == TournamentSelection) {
+    tournamentSize = options.getTournamentSize();
+    selectionScheme = std::make_shared<Tournament>(tournamentSize);
+    std::cout << "Selection Scheme: \tTournament of " << tournamentSize << std::endl;
+  } else if (selectionModel == LinearRankSelection) {
+    selectionScheme = std::make_shared<LinearRank>();
+    std::cout << "Selection Scheme: \tLinear Rank" << std::endl;
+  } else {
+    fail("Error: No selection scheme selected!");
+  }
 
   // A seeded run says so right after the encoding line.
   const auto seedLine = [this] {
@@ -319,6 +332,10 @@ std::string GAFactory::readParameters(Encoding encoding, std::istream& in, std::
     if ((populationSize & 1) == 0) break;
   }
   if (populationSize <= 0) return "Error: Population size must be greater than 0!";
+  if (populationSize < tournamentSize) {
+    return "Error: A tournament of " + std::to_string(tournamentSize) +
+           " needs a population of at least " + std::to_string(tournamentSize) + "!";
+  }
   if (encoding == BinaryEncoding) {
     out << "Enter chromosome length> \t" << std::flush;
     if (!readValue(in, chromosomeLength)) return invalidValue("chromosome length");

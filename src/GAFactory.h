@@ -20,7 +20,7 @@ class GAFactory {
   GAFactory() = default;
   virtual ~GAFactory() = default;
 
-  // The seed and the log file of the run createGA builds.
+  // The seed, the log file and the tournament size of the run createGA builds.
   void setOptions(const RunOptions& runOptions) { options = runOptions; }
 
   std::shared_ptr<GeneticAlgorithm> createGA(Mode mode, Objective objective, Encoding encoding,
@@ -33,8 +33,9 @@ class GAFactory {
   // The city file's content once it is open.
   static std::string readCityFile(std::istream& file, std::ostream& out, CityMap& cities);
 
-  // The population size (retried until even), the chromosome length (bit
-  // strings only), the number of generations and the two probabilities.
+  // The population size (retried until even, and refused below the size
+  // of a tournament), the chromosome length (bit strings only), the number
+  // of generations and the two probabilities.
   void readParameters(Encoding encoding);
   std::string readParameters(Encoding encoding, std::istream& in, std::ostream& out);
 
@@ -53,4 +54,5 @@ class GAFactory {
   float crossoverProbability = 0.0f;
   float mutationProbability = 0.0f;
   RunOptions options;
+  int tournamentSize = 0;  // 0 unless the run selects by tournament
 };

@@ -1,12 +1,15 @@
 #include "RunOptions.h"
 
+#include <strings.h>
+
+#include <climits>
 #include <map>
 
 #include "LogFile.h"
 
 namespace {
 
-const char* const kOptions[] = {"--seed", "--log"};
+const char* const kOptions[] = {"--seed", "--log", "-ss"};
 
 bool isOption(const std::string& argument) {
   for (const char* option : kOptions) {
@@ -61,6 +64,19 @@ RunOptions::Refusal RunOptions::check(const std::string& option, const std::stri
   } else if (option == "--log") {
     log = std::make_shared<LogFile>();
     if (!log->open(value)) return {"Error: Cannot write the log file '" + value + "'!"};
+  } else if (strcasecmp(value.c_str(), "rw") == 0) {
+    selectionModel = RouletteWheelSelection;
+  } else if (strcasecmp(value.c_str(), "rank") == 0) {
+    selectionModel = LinearRankSelection;
+  } else if (strcasecmp(value.c_str(), "tour") == 0) {
+    selectionModel = TournamentSelection;
+    tournamentSize = 2;
+  } else if (strncasecmp(value.c_str(), "tour:", 5) == 0 &&
+             parseDigits(value.substr(5), INT_MAX, number) && number >= 2) {
+    selectionModel = TournamentSelection;
+    tournamentSize = static_cast<int>(number);
+  } else {
+    return {"Error: Invalid argument, '" + value + "' is unknown!", true};
   }
   return {};
 }

@@ -93,7 +93,7 @@ int main(int argc, char* argv[]) {
   GAFactory factory;
   factory.setOptions(options);
   std::shared_ptr<GeneticAlgorithm> algorithm = factory.createGA(
-      mode->mode, objective->objective, objective->encoding, RouletteWheelSelection, DefaultRng);
+      mode->mode, objective->objective, objective->encoding, options.getSelectionModel(), DefaultRng);
   algorithm->run();
   return 0;
 }

@@ -30,20 +30,6 @@ struct Wheel {
   Statistics stats;
 };
 
-// Puts generator 0 just before its first draw of exactly `wanted`: a first
-// draw hits one exact value too rarely to find by seed, a long sequence does.
-void nextDrawIs(float wanted) {
-  long seed = 1;
-  RNG probe(&seed);
-  long before = 0;
-  while (probe.random() != wanted) ++before;
-  seed = 1;
-  auto rng = std::make_shared<RNG>(&seed);
-  for (long i = 0; i < before; ++i) rng->random();
-  useSeed(1);
-  RNG::instances[0] = rng;
-}
-
 // The wheel as a plain scan of the genome, for comparison with what the real
 // wheel does during reproduction.
 class ScanningWheel : public SelectionScheme {

@@ -53,6 +53,20 @@ inline ::testing::AssertionResult madeDraws(long seed, int steps) {
   return ::testing::AssertionSuccess();
 }
 
+// Puts generator 0 just before its first draw of exactly `wanted`: a first
+// draw hits one exact value too rarely to find by seed, a long sequence does.
+inline void nextDrawIs(float wanted) {
+  long seed = 1;
+  RNG probe(&seed);
+  long before = 0;
+  while (probe.random() != wanted) ++before;
+  seed = 1;
+  auto rng = std::make_shared<RNG>(&seed);
+  for (long i = 0; i < before; ++i) rng->random();
+  useSeed(1);
+  RNG::instances[0] = rng;
+}
+
 using Ids = std::vector<int>;
 
 // A tour encoding holding the given ids.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # zentrava's command line: every refusal prints the exact error line and usage
 # text on standard error, nothing on standard output, and exits with 1;
-# keywords match whole words in any case; arguments after the mode are ignored.
+# keywords match whole words in any case; arguments after the mode that are
+# not options are ignored.
 # Arguments: path to zentrava, path to dicebench, repository root.
 set -u
 zentrava=$1
@@ -70,11 +71,12 @@ accepted() {
 accepted 'upper case' $'Mode: \t\t\tSequential' $'Encoding: \t\tPermutation' TSP S
 accepted 'mixed case' $'Mode: \t\t\tParallel' $'Encoding: \t\tPermutation using PMX' Pmx p
 
-# Extra arguments change nothing: with the clock pinned both runs are identical.
+# Extra arguments change nothing (-s and -SS are no options): with the clock
+# pinned both runs are identical.
 parameters='4 8 1 0.5 0.1'
 pinned=()
 command -v faketime >/dev/null && pinned=(faketime '2021-05-05 12:00:00')
-printf '%s\n' "$parameters" | "${pinned[@]}" "$zentrava" p10 s -ss foo >"$work/extra" 2>"$work/err"
+printf '%s\n' "$parameters" | "${pinned[@]}" "$zentrava" p10 s -s foo -SS bar >"$work/extra" 2>"$work/err"
 status=$?
 [ "$status" -eq 0 ] || fail "extra arguments: exit status $status, expected 0"
 [ ! -s "$work/err" ] || fail "extra arguments: standard error is not empty"

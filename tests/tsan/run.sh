@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The threaded code under ThreadSanitizer, with 2 and 4 threads: the unit tests
 # (parallel reproduction, the counters, the generator table, crossParallel)
-# and real parallel runs of p2, tsp and pmx. Any report fails the check.
+# and real parallel runs of p2, tsp and pmx, with every selection scheme. Any
+# report fails the check.
 #
 # libgomp is not instrumented, so the build uses clang with LLVM's libomp, and
 # Archer (libomp's TSan tool) tells TSan about the runtime's barriers and
@@ -51,6 +52,9 @@ for threads in 2 4; do
   check "zentrava p10 p, $threads threads" "10\n32\n4\n0.9\n0.1\n" "$build/zentrava" p10 p
   check "zentrava tsp p, $threads threads" "cities.tsp\n40\n5\n0.7\n0.05\n" "$build/zentrava" tsp p
   check "zentrava pmx p, $threads threads" "cities.tsp\n40\n5\n0.7\n0.05\n" "$build/zentrava" pmx p
+  check "zentrava tsp p -ss tour:3, $threads threads" "cities.tsp\n40\n5\n0.7\n0.05\n" \
+    "$build/zentrava" tsp p -ss tour:3
+  check "zentrava p2 p -ss rank, $threads threads" "40\n64\n5\n0.7\n0.05\n" "$build/zentrava" p2 p -ss rank
   # More threads than pairs: the surplus threads breed nothing.
   check "zentrava pmx p, 2 pairs, $threads threads" "cities.tsp\n4\n3\n0.7\n0.05\n" \
     "$build/zentrava" pmx p
