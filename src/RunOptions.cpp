@@ -64,7 +64,15 @@ RunOptions::Refusal RunOptions::check(const std::string& option, const std::stri
   } else if (option == "--log") {
     log = std::make_shared<LogFile>();
     if (!log->open(value)) return {"Error: Cannot write the log file '" + value + "'!"};
-  } else if (strcasecmp(value.c_str(), "rw") == 0) {
+  } else {
+    return checkScheme(value);
+  }
+  return {};
+}
+
+RunOptions::Refusal RunOptions::checkScheme(const std::string& value) {
+  unsigned long long number = 0;
+  if (strcasecmp(value.c_str(), "rw") == 0) {
     selectionModel = RouletteWheelSelection;
   } else if (strcasecmp(value.c_str(), "rank") == 0) {
     selectionModel = LinearRankSelection;

@@ -35,6 +35,7 @@ class RunOptions {
 
  private:
   Refusal check(const std::string& option, const std::string& value);
+  Refusal checkScheme(const std::string& value);
 
   bool seeded = false;
   uint32_t seed = 0;
