@@ -27,3 +27,7 @@ int LinearRank::select(const Population& population, const Statistics&) const {
   while (i < size - 1 && runningWeight(i, size) < target) ++i;
   return i;
 }
+
+bool LinearRank::canGiveTwoPositions(const Population& population, const Statistics&) const {
+  return population.getSize() > 1;
+}

@@ -12,4 +12,7 @@ class LinearRank final : public SelectionScheme {
   // Draws: one random() r; the result is the first position whose running
   // weight N + (N - 1) + ... reaches r * N (N + 1) / 2.
   int select(const Population& population, const Statistics& statistics) const override;
+  // Any two positions can be drawn: true for every population of two or more.
+  bool canGiveTwoPositions(const Population& population,
+                           const Statistics& statistics) const override;
 };

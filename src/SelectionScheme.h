@@ -13,7 +13,8 @@ class SelectionScheme {
   SelectionScheme(const SelectionScheme&) = delete;
   SelectionScheme& operator=(const SelectionScheme&) = delete;
 
-  // A position in the population's genome order, 0..size-1. One draw.
+  // A position in the population's genome order, 0..size-1. Each scheme's
+  // header lists its draws.
   virtual int select(const Population& population, const Statistics& statistics) const = 0;
   // Whether select can give two different positions for this population and
   // these statistics. Asked once per reproduction step, before its first

@@ -17,3 +17,7 @@ int Tournament::select(const Population& population, const Statistics&) const {
   }
   return fittest;
 }
+
+bool Tournament::canGiveTwoPositions(const Population& population, const Statistics&) const {
+  return population.getSize() > 1;
+}

@@ -13,6 +13,9 @@ class Tournament final : public SelectionScheme {
   // Draws: K random() r, one per contestant, each giving the position
   // min(N - 1, (int)(r * N)) (r * N in double precision).
   int select(const Population& population, const Statistics& statistics) const override;
+  // Any two positions can be drawn: true for every population of two or more.
+  bool canGiveTwoPositions(const Population& population,
+                           const Statistics& statistics) const override;
 
   int getContestants() const { return contestants; }
 

@@ -106,6 +106,8 @@ TEST(SelectionSchemeTest, FrequenciesFollowTheExactProbabilities) {
   }
 }
 
+// Asking whether two positions can come draws nothing; only a single
+// individual cannot give two.
 TEST(SelectionSchemeTest, DrawsPerSelection) {
   const struct {
     std::shared_ptr<SelectionScheme> scheme;
@@ -116,8 +118,10 @@ TEST(SelectionSchemeTest, DrawsPerSelection) {
   const auto population = populationOf(12);
   const Statistics statistics;
   for (const auto& c : cases) {
+    EXPECT_FALSE(c.scheme->canGiveTwoPositions(*populationOf(1), statistics));
     for (long seed : {5L, 77L}) {
       useSeed(seed);
+      EXPECT_TRUE(c.scheme->canGiveTwoPositions(*population, statistics));
       const int position = c.scheme->select(*population, statistics);
       EXPECT_TRUE(position >= 0 && position < 12) << position;
       EXPECT_TRUE(madeDraws(seed, c.draws)) << c.draws;
