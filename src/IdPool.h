@@ -1,9 +1,12 @@
 // The ids 1..n not yet taken, in increasing order, from which a random tour
-// draws its cities. A Fenwick tree of counts finds and removes the k-th
-// remaining id in O(log n), where closing the gap in a vector costs O(n).
+// draws its cities. Finding and removing the k-th remaining id costs
+// O(log n), where closing the gap in a vector costs O(n): a bit per id, in
+// words of 64, and a Fenwick tree of the words' counts. Both stay small enough
+// for the processor's cache at a million cities, which the descent needs.
 // Owned by the one thread that builds a tour.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 class IdPool {
@@ -16,8 +19,9 @@ class IdPool {
   int take(int k);
 
  private:
-  int n;
   int remaining;
-  int highestStep;         // the largest power of two not above n
-  std::vector<int> count;  // count[i]: ids left in (i - lowbit(i), i]
+  int words;                   // ceil(n / 64)
+  int highestStep;             // the largest power of two not above words
+  std::vector<uint64_t> left;  // bit j of word w: id 64 w + j + 1 is left
+  std::vector<int> count;      // count[i]: ids left in words (i - lowbit(i), i], from 1
 };
