@@ -19,7 +19,7 @@ FUZZ_RUNS ?= 200000
 FUZZ_SECONDS ?= 120
 
 .PHONY: all deps configure build test demo install bench clean
-.PHONY: deps-i386 deps-sanitizers test-i386 test-tsan test-asan fuzz stress
+.PHONY: deps-i386 deps-sanitizers test-i386 test-tsan test-asan fuzz stress scale
 
 all: build
 
@@ -137,6 +137,10 @@ fuzz: deps deps-sanitizers
 # The largest sensible runs in both modes, with their resident set sizes.
 stress: build
 	bash bench/stress.sh $(BUILD)/zentrava
+
+# Tour runs on 10^5 and 10^6 cities: wall times and peak memory, no assertions.
+scale: build
+	bash bench/scale.sh $(BUILD)/zentrava
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-i386 $(BUILD)-tsan $(BUILD)-asan $(BUILD)-fuzz
