@@ -8,12 +8,12 @@
 int Tournament::select(const Population& population, const Statistics&) const {
   const int size = population.getSize();
   RNG& rng = *RNG::getInstance();
+  // Starting from the last position also caps a draw of exactly 1.0, which
+  // would give size itself.
   int fittest = size - 1;
   for (int k = 0; k < contestants; ++k) {
     // Not range(0, size - 1): its rounding makes the two ends half as likely.
-    // A draw of exactly 1.0 would give size itself.
-    const int drawn = static_cast<int>(static_cast<double>(rng.random()) * size);
-    fittest = std::min(fittest, std::min(size - 1, drawn));
+    fittest = std::min(fittest, static_cast<int>(static_cast<double>(rng.random()) * size));
   }
   return fittest;
 }
