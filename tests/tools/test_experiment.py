@@ -193,9 +193,10 @@ def test_the_slurm_script_runs_the_array_tasks_given(tmp_path):
 def test_hostile_city_paths_run_nothing(tmp_path, city, read):
     shutil.copy(EXAMPLES / "square4.tsp", tmp_path / city)
     directory = tmp_path / "exp;touch${IFS}pwned"
+    # Through GNU parallel's remote-login path too (":" is this host, without ssh).
     done = experiment(directory, "--objective", "tsp", "--cities", city, "--population", "6",
                       "--generations", "2", "--crossover", "0.9", "--mutation", "0.1",
-                      cwd=tmp_path)
+                      "--sshlogin", "1/:", cwd=tmp_path)
     if read:
         assert done.returncode == 0, done.stderr
         assert "NAME : square4" in (directory / "runs" / "c1-r0.out").read_text()

@@ -473,7 +473,7 @@ def check_parallel() -> str:
     return path
 
 
-SSHLOGIN = re.compile(r"(?:[0-9]+/)?(?:[A-Za-z0-9._-]+@)?[A-Za-z0-9._-]+(?::[0-9]+)?|:")
+SSHLOGIN = re.compile(r"(?:[0-9]+/)?(?:(?:[A-Za-z0-9._-]+@)?[A-Za-z0-9._-]+(?::[0-9]+)?|:)")
 
 
 def parallel_command(experiment: Experiment, parallel: str, args: argparse.Namespace,

@@ -248,7 +248,10 @@ def text_summary(experiment: Experiment, results, summaries, pairs) -> str:
     counted = len(results) - len(left)
     lines = [f"{counted} of {len(results)} runs counted." + (" Left out:" if left else "")]
     lines += [f"  {r.job.name} (seed {r.job.seed}): {r.status}" for r in left]
+    shown_directory = os.path.relpath(experiment.directory)
+    if shown_directory.startswith(".."):
+        shown_directory = experiment.directory
     lines.append("Files: runs.csv, summary.csv, generations.csv, mannwhitney.csv"
-                 f"{', bands.png' if counted else ''} in {experiment.directory}")
+                 f"{', bands.png' if counted else ''} in {shown_directory}")
     parts.append("\n".join(lines) + "\n")
     return "\n".join(parts)
