@@ -20,6 +20,7 @@
 #include "Population.h"
 #include "PowerOfTen.h"
 #include "PowerOfTwo.h"
+#include "ProcessLimits.h"
 #include "RNG.h"
 #include "RouletteWheel.h"
 #include "Tournament.h"
@@ -194,6 +195,7 @@ std::shared_ptr<GeneticAlgorithm> GAFactory::createGA(Mode mode, Objective objec
                                                       SelectionModel selectionModel, RNG_Type) {
   // Before the first draw, which comes with the first individual.
   if (options.isSeeded()) RNG::pinClock(options.getSeed());
+  if (mode == Parallel) refuseExcessThreads();
   std::cout << std::endl;
   std::cout << "*** Zentrava ***" << std::endl;
   std::cout << "Version 1.0, 15-03-2009" << std::endl;

@@ -14,6 +14,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "ProcessLimits.h"
+
 namespace {
 
 constexpr long kSeedConstant = 161803398L;
@@ -180,7 +182,9 @@ void RNG::pinClock(uint32_t seconds) {
 const std::shared_ptr<RNG>& RNG::fillOrRefuse(int thread) {
   if (instances.empty() && !omp_in_parallel()) {
     static long tmp = clockSeed();
-    instances = makeTable(&tmp, omp_get_max_threads());
+    // A sequential run draws from generator 0 alone, whatever the thread
+    // setting says; wider teams are refused before they start.
+    instances = makeTable(&tmp, std::min(omp_get_max_threads(), kMaxThreads));
     if (static_cast<size_t>(thread) < instances.size()) return instances[thread];
   }
   std::cerr << "Error: Thread " << thread << " has no random generator; the table holds "

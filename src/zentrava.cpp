@@ -3,12 +3,14 @@
 #include <strings.h>
 
 #include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <memory>
 
 #include "Enums.h"
 #include "GAFactory.h"
 #include "GeneticAlgorithm.h"
+#include "ProcessLimits.h"
 #include "RunOptions.h"
 
 namespace {
@@ -60,7 +62,8 @@ const ModeKeyword kModes[] = {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[]) try {
+  watchFailures();
   const char* programName = argc > 0 ? argv[0] : "zentrava";
   if (argc <= 2) {
     usage(programName);
@@ -96,4 +99,6 @@ int main(int argc, char* argv[]) {
       mode->mode, objective->objective, objective->encoding, options.getSelectionModel(), DefaultRng);
   algorithm->run();
   return 0;
+} catch (const std::exception&) {
+  endOnFailedOutput();
 }

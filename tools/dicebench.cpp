@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <exception>
 #include <iomanip>
 #include <iostream>
 #include <vector>
 
+#include "ProcessLimits.h"
 #include "RNG.h"
 #include "ThreadBlock.h"
 
@@ -28,13 +30,16 @@ void printResult(int run, double sum, double squares, int iterations) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[]) try {
+  watchFailures();
+  const char* programName = argc > 0 ? argv[0] : "dicebench";
   if (argc < 3) {
-    usage(argc > 0 ? argv[0] : "dicebench");
+    usage(programName);
     return 1;
   }
   const int iterations = std::atoi(argv[1]);
   const int testRuns = std::atoi(argv[2]);
+  refuseExcessThreads();
 
   std::cout << std::endl;
   std::cout << "*** Random Number Generator -- Test Program" << std::endl;
@@ -87,4 +92,6 @@ int main(int argc, char* argv[]) {
     printResult(run, sum, squareSum, iterations);
   }
   return 0;
+} catch (const std::exception&) {
+  endOnFailedOutput();
 }

@@ -1,0 +1,83 @@
+#!/bin/bash
+# Both programs at the edges of the machine: standard output that cannot be
+# written, thread counts they will not start, runs that cannot fit in memory.
+# Each ends with its one exact line on standard error and exit status 1.
+source "$(dirname "$0")/run_common.sh"
+DICEBENCH=$(realpath "$2")
+
+# expect NAME STATUS LINE: the last run ($WORK/run.*) ended with STATUS and
+# wrote exactly LINE (nothing when empty) to standard error.
+expect() {
+  [ "$(cat "$WORK/run.rc")" = "$2" ] || fail "$1: exit status $(cat "$WORK/run.rc"), expected $2"
+  if [ -n "$3" ]; then printf '%s\n' "$3" >"$WORK/expected"; else : >"$WORK/expected"; fi
+  expect_same "$1: standard error" "$WORK/expected" "$WORK/run.err"
+}
+
+# A pipe whose read end is closed before the program starts: fd 5 is its
+# only end. head -c 100 as reader closes it after the first line instead.
+mkfifo "$WORK/fifo"
+exec 4<>"$WORK/fifo" 5>"$WORK/fifo" 4<&-
+cannot="Error: Cannot write to standard output:"
+p2="10 8 3 0.9 0.1"
+tsp="examples/eil51.tsp 10 3 0.9 0.1"
+long="10 8 100000 0.9 0.1"
+while IFS='|' read -r target program input status line; do
+  read -r -a command <<<"$program"
+  command[0]=${command[0]/zentrava/$ZENTRAVA}
+  command[0]=${command[0]/dicebench/$DICEBENCH}
+  ignore=(env --ignore-signal=PIPE)
+  case $target in
+    full) timeout 60 "${command[@]}" <<<"$input" >/dev/full 2>"$WORK/run.err" ;;
+    closed) timeout 60 "${command[@]}" <<<"$input" >&- 2>"$WORK/run.err" ;;
+    read-only) timeout 60 "${command[@]}" <<<"$input" 1</dev/null 2>"$WORK/run.err" ;;
+    closed-pipe) timeout 60 "${ignore[@]}" "${command[@]}" <<<"$input" >&5 2>"$WORK/run.err" ;;
+    closed-pipe-sigpipe)
+      timeout 60 env --default-signal=PIPE "${command[@]}" <<<"$input" >&5 2>"$WORK/run.err" ;;
+    pipe-closed-later)
+      timeout 60 "${ignore[@]}" "${command[@]}" <<<"$input" 2>"$WORK/run.err" | head -c 100 >/dev/null ;;
+  esac
+  echo "${PIPESTATUS[0]}" >"$WORK/run.rc"
+  expect "$program >$target" "$status" "$line"
+done < <(sed "s|\$cannot|$cannot|; s|\$p2|$p2|; s|\$tsp|$tsp|; s|\$long|$long|" <<'EOF'
+full|zentrava p2 s|$p2|1|$cannot No space left on device!
+closed|zentrava p2 s|$p2|1|$cannot Bad file descriptor!
+read-only|zentrava tsp p|$tsp|1|$cannot Bad file descriptor!
+closed-pipe|zentrava pmx s|$tsp|1|$cannot Broken pipe!
+closed-pipe-sigpipe|zentrava p2 s|$p2|141|
+pipe-closed-later|zentrava p2 p|$long|1|$cannot Broken pipe!
+full|dicebench 10 2||1|$cannot No space left on device!
+closed|dicebench 10 2||1|$cannot Bad file descriptor!
+closed-pipe|dicebench 10 2||1|$cannot Broken pipe!
+closed-pipe-sigpipe|dicebench 10 2||141|
+pipe-closed-later|dicebench 10 100000||1|$cannot Broken pipe!
+EOF
+)
+exec 5>&-
+
+# Thread counts: refused before anything is printed where threads would start.
+while IFS='|' read -r threads program input; do
+  read -r -a command <<<"$program"
+  command[0]=${command[0]/zentrava/$ZENTRAVA}
+  command[0]=${command[0]/dicebench/$DICEBENCH}
+  OMP_NUM_THREADS=$threads timeout 60 "${command[@]}" <<<"$input" >"$WORK/run.out" 2>"$WORK/run.err"
+  echo $? >"$WORK/run.rc"
+  expect "$threads threads, $program" 1 \
+    "Error: $threads threads were requested; at most 1024 are supported!"
+  [ ! -s "$WORK/run.out" ] || fail "$threads threads, $program: standard output is not empty"
+done <<EOF
+100000|zentrava p2 p|$p2
+1025|zentrava tsp p|$tsp
+2147483647|dicebench 10 1|
+1025|dicebench 10 1|
+EOF
+OMP_NUM_THREADS=1024 "$DICEBENCH" 1 1 >"$WORK/run.out" 2>"$WORK/run.err" ||
+  fail "1024 threads, dicebench: $(cat "$WORK/run.err")"
+grep -qx 'Parallel Runs with 1024 processors' "$WORK/run.out" || fail "1024 threads, dicebench: no parallel runs"
+# A sequential run draws from generator 0 alone: the thread setting changes nothing.
+for threads in 1 2147483647; do
+  OMP_NUM_THREADS=$threads timeout 60 faketime -f '2026-01-01 00:00:00' "$ZENTRAVA" tsp s \
+    <<<"$tsp" >"$WORK/s$threads.out" 2>"$WORK/run.err" || fail "$threads threads, tsp s: $(cat "$WORK/run.err")"
+done
+expect_same "2147483647 threads, tsp s" "$WORK/s1.out" "$WORK/s2147483647.out"
+
+echo "process limits: ok"
