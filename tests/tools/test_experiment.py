@@ -168,7 +168,8 @@ def test_failed_and_cut_short_runs_are_left_out_and_named(tmp_path):
 def test_the_slurm_script_runs_the_array_tasks_given(tmp_path):
     directory = tmp_path / "slurm;touch${IFS}pwned"
     done = run_tool(TOOL, "slurm", directory, "--zentrava", program("ZENTRAVA", "zentrava"),
-                    *SMALL, "--crossover", "0.8", "--repetitions", "4", cwd=tmp_path)
+                    *SMALL, "--crossover", "0.8", "--repetitions", "4", "--selection", "tour:3",
+                    cwd=tmp_path)
     assert done.returncode == 0, done.stderr
     script = directory / "slurm.sh"
     assert "#SBATCH --array=1-4\n" in script.read_text()
@@ -178,6 +179,8 @@ def test_the_slurm_script_runs_the_array_tasks_given(tmp_path):
         assert ran.returncode == 0, ran.stderr
     assert sorted(os.listdir(directory / "runs")) == [
         "c1-r1.log.csv", "c1-r1.out", "c1-r3.log.csv", "c1-r3.out"]
+    output = (directory / "runs" / "c1-r1.out").read_text()
+    assert "\nSelection Scheme: \tTournament of 3\n" in output
     assert not (tmp_path / "pwned").exists()
     again = run_tool(TOOL, "slurm", directory, cwd=tmp_path)
     assert "#SBATCH --array=1,3\n" in script.read_text(), again.stderr
@@ -196,10 +199,11 @@ def test_hostile_city_paths_run_nothing(tmp_path, city, read):
     # Through GNU parallel's remote-login path too (":" is this host, without ssh).
     done = experiment(directory, "--objective", "tsp", "--cities", city, "--population", "6",
                       "--generations", "2", "--crossover", "0.9", "--mutation", "0.1",
-                      "--sshlogin", "1/:", cwd=tmp_path)
+                      "--selection", "rank", "--sshlogin", "1/:", cwd=tmp_path)
     if read:
         assert done.returncode == 0, done.stderr
-        assert "NAME : square4" in (directory / "runs" / "c1-r0.out").read_text()
+        output = (directory / "runs" / "c1-r0.out").read_text()
+        assert "NAME : square4" in output and "\tLinear Rank\n" in output
     else:
         assert "white space" in refused(done)
     assert sorted(os.listdir(tmp_path)) == sorted([city] + [directory.name] * read)
