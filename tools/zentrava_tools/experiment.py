@@ -565,7 +565,8 @@ def run(args: argparse.Namespace, tool: str) -> int:
     save(experiment)
     if interrupted:
         print(f"Interrupted: {total - len(left)} of {total} jobs finished; run"
-              f" 'zentrava-experiment run {experiment.directory}' again to continue.", file=sys.stderr)
+              f" 'zentrava-experiment run {experiment.directory}' again to continue.",
+              file=sys.stderr)
         return 130
     if left:
         first = experiment.path("runs", left[0] + ".failed")
