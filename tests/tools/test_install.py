@@ -2,6 +2,7 @@
 running from any folder."""
 
 import os
+import re
 import subprocess
 
 import pytest
@@ -33,3 +34,39 @@ def test_installed_programs_run_from_another_folder(prefix, tmp_path, command, s
     assert os.path.realpath(f"{prefix}/bin/{command[0]}").startswith(str(prefix))
     assert expected in done.stdout + done.stderr
     assert "Traceback" not in done.stderr
+
+
+MANUALS = sorted((ROOT / "man").glob("*.1"))
+
+
+def rendered(page, width=80) -> subprocess.CompletedProcess:
+    return subprocess.run(["man", "--warnings", "-E", "UTF-8", "-l", str(page)],
+                          capture_output=True, text=True,
+                          env=dict(os.environ, MANWIDTH=str(width), MAN_KEEP_FORMATTING=""))
+
+
+@pytest.mark.parametrize("page", MANUALS, ids=[p.stem for p in MANUALS])
+def test_manual_pages_format_without_warnings(page):
+    for width in (60, 80):
+        done = rendered(page, width)
+        assert done.returncode == 0 and done.stderr == "", done.stderr
+    for section in ("NAME", "SYNOPSIS", "DESCRIPTION", "EXIT STATUS", "SEE ALSO"):
+        assert f"\n{section}\n" in done.stdout
+
+
+def test_every_installed_program_has_its_manual_page(prefix):
+    programs = {p.name for p in (prefix / "bin").iterdir()}
+    assert {"zentrava", "dicebench", "zentrava-report", "zentrava-tsplib"} <= programs
+    pages = {p.name for p in (prefix / "share" / "man" / "man1").iterdir()}
+    assert pages == {f"{p}.1" for p in programs}
+
+
+def test_the_zentrava_page_lists_every_refusal_and_option_of_the_readme():
+    readme = (ROOT / "README.md").read_text()
+    refusals = readme.split("\n## Refusals\n")[1].split("\n## ")[0]
+    expected = re.findall(r"`(Error: [^`]*)`", refusals)
+    expected += re.findall(r"(?m)^\| `(--?[a-z]+)", readme.split("\n## Command line\n")[1]
+                           .split("\n## ")[0])
+    page = " ".join(rendered(ROOT / "man" / "zentrava.1", 1000).stdout.split())
+    assert len(expected) > 10
+    assert [e for e in expected if " ".join(e.split()) not in page] == []
