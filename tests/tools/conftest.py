@@ -60,6 +60,8 @@ RUNS = {
     "p2 G=0": (["p2", "s"], "10 8 0 0.9 0.02\n"),
     "pmx seeded": (["pmx", "p", "--seed", "1714564800", "--log", "{log}"],
                    "examples/eil51.tsp 30 8 0.9 0.02\n"),
+    "tsp tour": (["tsp", "s", "-ss", "tour:3"], "examples/eil51.tsp 30 8 0.9 0.02\n"),
+    "p10 rank": (["p10", "p", "-ss", "rank"], "20 16 6 0.9 0.05\n"),
 }
 
 
