@@ -102,7 +102,7 @@ def check_path(what: str, path: str) -> str:
     """A path zentrava can read as one word and a list can hold; made absolute,
     since jobs may run in another directory or on another host."""
     if path == "" or not path.isprintable():
-        refuse(f"The {what} '{path}' holds no name or a control character")
+        refuse(f"The {what} {ascii(path)} is empty or holds a control character")
     absolute = os.path.abspath(path)
     if any(c.isspace() for c in absolute):
         refuse(f"The {what} '{absolute}' holds white space; zentrava reads a path as one word,"
