@@ -1,11 +1,14 @@
 #include "GAFactory.h"
 
 #include <strings.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,8 +18,11 @@
 #include <sstream>
 #include <system_error>
 
+#include "BinaryEncoded.h"
 #include "EnhancedGeneticAlgorithm.h"
 #include "LinearRank.h"
+#include "PermutationEncoded.h"
+#include "PmxEncoded.h"
 #include "Population.h"
 #include "PowerOfTen.h"
 #include "PowerOfTwo.h"
@@ -188,7 +194,51 @@ std::string checkIds(const CityMap& cities) {
   return "";
 }
 
+// A heap block of that many bytes as malloc lays it out: one size word more,
+// in steps of 16 bytes, four words at least.
+double heapBlock(double bytes) {
+  const double word = sizeof(size_t);
+  return std::max(4.0 * word, 16.0 * std::ceil((bytes + word) / 16.0));
+}
+
+// About what one individual takes: its block from make_shared (the object and
+// its reference counts), its gene vectors, and its slots in the population's
+// vectors (handle, running sum, sort key).
+double individualBytes(Encoding encoding, int length) {
+  const double counts = 2.0 * sizeof(long);
+  const double slots = sizeof(std::shared_ptr<Individual>) + 2.0 * sizeof(double);
+  switch (encoding) {
+    case PermutationEncoding:
+      return heapBlock(sizeof(PermutationEncoded) + counts) + heapBlock(sizeof(int) * length) +
+             heapBlock(length + 1.0) + slots;
+    case PmxEncoding:
+      return heapBlock(sizeof(PmxEncoded) + counts) + heapBlock(sizeof(int) * length) +
+             heapBlock(sizeof(int) * (length + 1.0)) + slots;
+    default:
+      return heapBlock(sizeof(BinaryEncoded) + counts) +
+             heapBlock(sizeof(uint64_t) * ((length + 63) / 64)) + slots;
+  }
+}
+
+// The bytes this process may use: the lower of physical memory, its
+// address-space limit and what a pointer can address.
+double availableBytes() {
+  double bytes = static_cast<double>(SIZE_MAX);
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long pageSize = sysconf(_SC_PAGESIZE);
+  if (pages > 0 && pageSize > 0) bytes = std::min(bytes, static_cast<double>(pages) * pageSize);
+  rlimit limit;
+  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    bytes = std::min(bytes, static_cast<double>(limit.rlim_cur));
+  }
+  return bytes;
+}
+
 }  // namespace
+
+double GAFactory::populationBytes(Encoding encoding, int length, int size) {
+  return individualBytes(encoding, length) * size;
+}
 
 std::shared_ptr<GeneticAlgorithm> GAFactory::createGA(Mode mode, Objective objective,
                                                       Encoding encoding,
@@ -260,6 +310,16 @@ std::shared_ptr<GeneticAlgorithm> GAFactory::createGA(Mode mode, Objective objec
   }
 
   readParameters(encoding);
+  // Refused now rather than after minutes of building what cannot fit.
+  const double mebibyte = 1024.0 * 1024.0;
+  const double needed = 2.0 * populationBytes(encoding, chromosomeLength, populationSize);
+  const double available = availableBytes();
+  if (needed > available) {
+    const auto neededMiB = static_cast<uint64_t>(std::ceil(needed / mebibyte));
+    const auto availableMiB = static_cast<uint64_t>(available / mebibyte);
+    fail("Error: The populations need about " + std::to_string(neededMiB) + " MiB, more than the " +
+         std::to_string(availableMiB) + " MiB available!");
+  }
   auto first = std::make_shared<Population>(populationSize, chromosomeLength, encoding,
                                             maxGeneration, fitnessFunction, selectionScheme);
   auto second = std::make_shared<Population>(populationSize, chromosomeLength, encoding,

@@ -39,6 +39,9 @@ class GAFactory {
   void readParameters(Encoding encoding);
   std::string readParameters(Encoding encoding, std::istream& in, std::ostream& out);
 
+  // About the heap one population of these individuals takes.
+  static double populationBytes(Encoding encoding, int length, int size);
+
   int getPopulationSize() const { return populationSize; }
   int getChromosomeLength() const { return chromosomeLength; }
   int getMaxGeneration() const { return maxGeneration; }

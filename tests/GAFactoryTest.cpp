@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <fstream>
@@ -6,6 +7,11 @@
 #include <string>
 
 #include "GAFactory.h"
+#include "Population.h"
+#include "PowerOfTwo.h"
+#include "RNG.h"
+#include "RouletteWheel.h"
+#include "Tsp.h"
 
 namespace {
 
@@ -200,6 +206,41 @@ TEST(GAFactoryTest, ReadCitiesAsksForThePathAndOpensIt) {
     EXPECT_EQ(c.cities, cities.size());
   }
   std::remove(path.c_str());
+}
+
+// The estimate that refuses runs too large to fit, against what building a
+// population really takes from the heap once a small one has been built
+// (what is allocated once is no part of it).
+TEST(GAFactoryTest, PopulationEstimateIsNearTheHeapItTakes) {
+  CityMap cities;
+  for (int id = 1; id <= 1000; ++id) cities[id] = std::make_shared<City>(id, id % 37, id % 41);
+  const auto powerOfTwo = std::make_shared<PowerOfTwo>();
+  const auto wheel = std::make_shared<RouletteWheel>();
+  const auto heap = [] {
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
+  };
+  const struct {
+    Encoding encoding;
+    int length;
+  } shapes[] = {{BinaryEncoding, 8},         {BinaryEncoding, 1023}, {PermutationEncoding, 51},
+                {PermutationEncoding, 1000}, {PmxEncoding, 51},      {PmxEncoding, 1000}};
+  RNG::getInstance();  // the generator table is no part of a population
+  for (const auto& shape : shapes) {
+    SCOPED_TRACE(std::to_string(shape.encoding) + " " + std::to_string(shape.length));
+    const auto objective = shape.encoding == BinaryEncoding
+                               ? std::shared_ptr<FitnessFunction>(powerOfTwo)
+                               : std::make_shared<Tsp>(CityMap(
+                                     cities.begin(), std::next(cities.begin(), shape.length)));
+    Population(2, shape.length, shape.encoding, 0, objective, wheel);
+    const double before = heap();
+    const Population population(400, shape.length, shape.encoding, 0, objective, wheel);
+    const double taken = heap() - before;
+    if (taken <= 0) GTEST_SKIP() << "the allocator reports no heap use (a sanitizer's own)";
+    const double estimate = GAFactory::populationBytes(shape.encoding, shape.length, 400);
+    EXPECT_GT(estimate, 0.9 * taken);
+    EXPECT_LT(estimate, 1.1 * taken);
+  }
 }
 
 TEST(GAFactoryTest, OddSizesAreAskedAgainAndValuesMayShareALine) {

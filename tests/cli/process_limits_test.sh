@@ -80,4 +80,38 @@ for threads in 1 2147483647; do
 done
 expect_same "2147483647 threads, tsp s" "$WORK/s1.out" "$WORK/s2147483647.out"
 
+# Memory. An address-space limit keeps AddressSanitizer from starting, so the
+# cases under one are left to the other builds.
+limited=yes
+grep -qa __asan_init "$ZENTRAVA" && limited=no
+awk 'BEGIN { print "NAME : big\nCOMMENT : c\nTYPE : TSP\nDIMENSION : 500000\nE : EUC_2D\nNODE"
+             for (i = 1; i <= 500000; i++) print i, i % 1000, int(i / 1000) }' >"$WORK/big.tsp"
+need="Error: The populations need about [0-9]+ MiB, more than the"
+while IFS='|' read -r limit program input line; do
+  [ "$limit" = none ] || [ $limited = yes ] || continue
+  read -r -a command <<<"$program"
+  (
+    [ "$limit" = none ] || ulimit -v "$limit"
+    timeout 60 "$ZENTRAVA" "${command[@]}" <<<"$input" >"$WORK/run.out" 2>"$WORK/run.err"
+    echo $? >"$WORK/run.rc"
+  )
+  name="$program under $limit KiB"
+  [ "$(cat "$WORK/run.rc")" = 1 ] || fail "$name: exit status $(cat "$WORK/run.rc"), expected 1"
+  grep -Exq "$line" "$WORK/run.err" && [ "$(wc -l <"$WORK/run.err")" = 1 ] ||
+    fail "$name: standard error is not '$line': $(head -c 300 "$WORK/run.err")"
+  ! grep -q 'Initial Generation' "$WORK/run.out" || fail "$name: a report was printed"
+  # The estimate exceeds what is available, and that is the limit when there is one.
+  [ "$line" != "Error: Out of memory!" ] || continue
+  sed -E 's/^[^0-9]*([0-9]+)[^0-9]+([0-9]+).*/\1 \2/' "$WORK/run.err" | {
+    read -r needed available
+    [ "$needed" -gt "$available" ] || fail "$name: the need does not exceed the available memory"
+    [ "$limit" = none ] || [ "$available" = $((limit / 1024)) ] ||
+      fail "$name: $available MiB available under a limit of $((limit / 1024)) MiB"
+  } || exit 1
+done <<EOF
+none|p2 s|2147483646 8 1 0.5 0.5|$need [0-9]+ MiB available!
+262144|p10 p|2000000 1023 1 0.5 0.5|$need 256 MiB available!
+262144|pmx s|examples/eil51.tsp 2000000 1 0.5 0.5|$need 256 MiB available!
+32768|tsp s|$WORK/big.tsp 2 1 0.5 0.5|Error: Out of memory!
+EOF
 echo "process limits: ok"
