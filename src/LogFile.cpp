@@ -1,20 +1,9 @@
 #include "LogFile.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <iostream>
 
+#include "ProcessLimits.h"
 #include "Statistics.h"
-
-namespace {
-
-[[noreturn]] void fail(const std::string& line) {
-  std::cerr << line << std::endl;
-  std::exit(1);
-}
-
-}  // namespace
 
 bool LogFile::open(const std::string& name) {
   path = name;
@@ -31,6 +20,7 @@ void LogFile::write(int generation, const Statistics& statistics) {
        << statistics.getCrosses() << ',' << statistics.getMutations() << ','
        << statistics.getBestTourDistance() << std::endl;
   if (!file) {
-    fail("Error: Cannot write to the log file '" + path + "': " + std::strerror(errno) + "!");
+    const int error = errno;
+    endOnFailedWrite("the log file '" + path + "'", error);
   }
 }

@@ -18,8 +18,8 @@ class LogFile {
   // Creates the file, or empties it; false when it cannot be written.
   bool open(const std::string& path);
   // The row of the report of `generation` (0: the initial report, which is
-  // preceded by the header row), flushed. A failed write ends the process
-  // with an error line and status 1.
+  // preceded by the header row), flushed. A failed write ends the process as
+  // a failed write to standard output does.
   void write(int generation, const Statistics& statistics);
 
   static constexpr const char* kHeader =

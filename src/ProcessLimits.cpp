@@ -33,8 +33,12 @@ void watchFailures() {
 void endOnFailedOutput() {
   const int error = errno;
   if (!std::cout.bad()) throw;
+  endOnFailedWrite("standard output", error);
+}
+
+void endOnFailedWrite(const std::string& target, int error) {
   const std::string line =
-      "Error: Cannot write to standard output: " + std::string(std::strerror(error)) + "!";
+      "Error: Cannot write to " + target + ": " + std::string(std::strerror(error)) + "!";
   fail(line.c_str());
 }
 

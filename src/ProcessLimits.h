@@ -7,6 +7,8 @@
 // initial thread; the out-of-memory ending may come from any thread.
 #pragma once
 
+#include <string>
+
 // The widest team a parallel part may start; the generator table never holds more.
 constexpr int kMaxThreads = 1024;
 
@@ -19,6 +21,9 @@ void watchFailures();
 // has failed, names the reason (errno, still that of the failing write) and
 // ends the process; any other exception is thrown on.
 [[noreturn]] void endOnFailedOutput();
+// Ends the process after a failed write to `target` ("standard output", "the
+// log file 'runs.csv'"), naming the reason `error`, the errno of the write.
+[[noreturn]] void endOnFailedWrite(const std::string& target, int error);
 // Ends the process when the OpenMP runtime would start more than kMaxThreads
 // threads. Call before anything is printed.
 void refuseExcessThreads();
