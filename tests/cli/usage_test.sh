@@ -72,10 +72,10 @@ accepted 'upper case' $'Mode: \t\t\tSequential' $'Encoding: \t\tPermutation' TSP
 accepted 'mixed case' $'Mode: \t\t\tParallel' $'Encoding: \t\tPermutation using PMX' Pmx p
 
 # Extra arguments change nothing (-s and -SS are no options): with the clock
-# pinned both runs are identical.
+# frozen both runs seed from the same second and are identical.
 parameters='4 8 1 0.5 0.1'
 pinned=()
-command -v faketime >/dev/null && pinned=(faketime '2021-05-05 12:00:00')
+command -v faketime >/dev/null && pinned=(faketime -f '2021-05-05 12:00:00')
 printf '%s\n' "$parameters" | "${pinned[@]}" "$zentrava" p10 s -s foo -SS bar >"$work/extra" 2>"$work/err"
 status=$?
 [ "$status" -eq 0 ] || fail "extra arguments: exit status $status, expected 0"
