@@ -4,6 +4,7 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <exception>
 #include <iomanip>
@@ -23,6 +24,23 @@ void usage(const char* programName) {
   std::cerr << "NUM_TESTRUNS:Number of test runs to execute" << std::endl;
 }
 
+// A count written as decimal digits alone, 1 to 2147483647; otherwise the
+// error line and the usage text.
+int countOrRefuse(const char* programName, const char* name, const char* text) {
+  long long value = 0;
+  const char* digit = text;
+  for (; *digit >= '0' && *digit <= '9' && value <= INT_MAX; ++digit) {
+    value = value * 10 + (*digit - '0');
+  }
+  if (*digit != '\0' || digit == text || value < 1 || value > INT_MAX) {
+    std::cerr << "Error: " << name << " must be a whole number from 1 to " << INT_MAX << "!"
+              << std::endl;
+    usage(programName);
+    std::exit(1);
+  }
+  return static_cast<int>(value);
+}
+
 void printResult(int run, double sum, double squares, int iterations) {
   std::cout << std::setw(2) << run << ":    Average: " << std::setw(10) << sum / iterations
             << "        Variance: " << std::setw(10) << squares / iterations << std::endl;
@@ -37,8 +55,8 @@ int main(int argc, char* argv[]) try {
     usage(programName);
     return 1;
   }
-  const int iterations = std::atoi(argv[1]);
-  const int testRuns = std::atoi(argv[2]);
+  const int iterations = countOrRefuse(programName, "NUM_ITERATIONS", argv[1]);
+  const int testRuns = countOrRefuse(programName, "NUM_TESTRUNS", argv[2]);
   refuseExcessThreads();
 
   std::cout << std::endl;

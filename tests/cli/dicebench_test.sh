@@ -26,6 +26,36 @@ for args in '' '1000'; do
     fail "usage '$args': standard error differs:"$'\n'"$(diff "$work/usage" "$work/err")"
 done
 
+# Each count is decimal digits alone, 1 to 2147483647; NUM_ITERATIONS is checked first.
+while IFS='|' read -r iterations testRuns named; do
+  "$dicebench" "$iterations" "$testRuns" </dev/null >"$work/out" 2>"$work/err"
+  status=$?
+  case="'$iterations' '$testRuns'"
+  [ "$status" -eq 1 ] || fail "$case: exit status $status, expected 1"
+  [ ! -s "$work/out" ] || fail "$case: standard output is not empty"
+  { echo "Error: $named must be a whole number from 1 to 2147483647!"; cat "$work/usage"; } >"$work/expected"
+  cmp -s "$work/expected" "$work/err" ||
+    fail "$case: standard error differs:"$'\n'"$(diff "$work/expected" "$work/err")"
+done <<'EOF'
+abc|def|NUM_ITERATIONS
+0|2|NUM_ITERATIONS
+99999999999999999999|1|NUM_ITERATIONS
+2147483648|1|NUM_ITERATIONS
++5|1|NUM_ITERATIONS
+-1|1|NUM_ITERATIONS
+ 5|1|NUM_ITERATIONS
+5x|0|NUM_ITERATIONS
+|1|NUM_ITERATIONS
+5|0|NUM_TESTRUNS
+5|1.5|NUM_TESTRUNS
+5|2 |NUM_TESTRUNS
+5|4294967297|NUM_TESTRUNS
+EOF
+# The largest counts are accepted; the reader ends the endless run.
+timeout 60 "$dicebench" 007 2147483647 </dev/null 2>&1 | head -n 7 | tail -n 2 >"$work/out"
+printf 'Iterations: 7\nTest runs: 2147483647\n' | cmp -s - "$work/out" ||
+  fail "007 2147483647: counts not read as 7 and 2147483647: $(cat "$work/out")"
+
 # Result line of run $1: run number in width 2, figures in width 10 with 6 decimals.
 result() {
   printf '^%2s:    Average:   0\\.[0-9]{6}        Variance:   0\\.[0-9]{6}$' "$1"
