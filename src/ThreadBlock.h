@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 
 struct ThreadBlock {
   int begin;
@@ -12,8 +13,9 @@ struct ThreadBlock {
 
   static ThreadBlock of(int thread, int threads, int count) {
     const int chunk = count / threads + (count % threads != 0 ? 1 : 0);
-    const long begin = static_cast<long>(thread) * chunk;
+    // 64 bits: the last block's end may pass INT_MAX, and long has 32 on i386.
+    const int64_t begin = static_cast<int64_t>(thread) * chunk;
     if (begin >= count) return {count, count};
-    return {static_cast<int>(begin), static_cast<int>(std::min<long>(begin + chunk, count))};
+    return {static_cast<int>(begin), static_cast<int>(std::min<int64_t>(begin + chunk, count))};
   }
 };
