@@ -61,12 +61,13 @@ def test_every_installed_program_has_its_manual_page(prefix):
     assert pages == {f"{p}.1" for p in programs}
 
 
-def test_the_zentrava_page_lists_every_refusal_and_option_of_the_readme():
+def test_the_pages_list_every_refusal_and_option_of_the_readme():
     readme = (ROOT / "README.md").read_text()
     refusals = readme.split("\n## Refusals\n")[1].split("\n## ")[0]
     expected = re.findall(r"`(Error: [^`]*)`", refusals)
     expected += re.findall(r"(?m)^\| `(--?[a-z]+)", readme.split("\n## Command line\n")[1]
                            .split("\n## ")[0])
-    page = " ".join(rendered(ROOT / "man" / "zentrava.1", 1000).stdout.split())
+    page = " ".join(" ".join(rendered(ROOT / "man" / f"{program}.1", 1000).stdout.split())
+                    for program in ("zentrava", "dicebench"))
     assert len(expected) > 10
     assert [e for e in expected if " ".join(e.split()) not in page] == []
