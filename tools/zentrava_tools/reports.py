@@ -373,15 +373,19 @@ def summary(run: Run, best: Optional[Lengths] = None, optimal: Optional[Lengths]
                               f" {first_reaching(run)}")]
     if run.is_tsp:
         if best is None:
-            lines.append(("Best tour length", f"{last.best_distance}"))
+            lines.append(("Best tour length", f"{value(last.best_distance):.2f}"))
         else:
             lines.append(("Best tour length", f"{best.unrounded:.2f}"
                           f" (TSPLIB rounded: {best.rounded:.0f})"))
-        if best is not None and optimal is not None:
+        if optimal is not None:
             lines.append(("Optimal tour", f"{optimal.unrounded:.2f}"
                           f" (TSPLIB rounded: {optimal.rounded:.0f}), {optimal_source}"))
-            lines.append(("Gap to optimum", f"{gap(best.unrounded, optimal.unrounded):.2f} %"
-                          f" unrounded, {gap(best.rounded, optimal.rounded):.2f} % rounded"))
+            if best is not None:
+                lines.append(("Gap to optimum", f"{gap(best.unrounded, optimal.unrounded):.2f} %"
+                              f" unrounded, {gap(best.rounded, optimal.rounded):.2f} % rounded"))
+            else:  # a log file: its distance, but no tour to round
+                lines.append(("Gap to optimum", f"{gap(value(last.best_distance), optimal.unrounded):.2f}"
+                              " % unrounded (the log holds no tour to round)"))
     return [f"{label + ':':<18}{text}" for label, text in lines]
 
 
