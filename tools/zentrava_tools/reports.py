@@ -25,8 +25,6 @@ COLUMNS = ("generation", "maximum", "mean", "minimum", "sum",
 DASHES = "-" * 45
 MODES = {"Sequential": "sequential", "Parallel": "parallel"}
 OBJECTIVES = {"Power of Two ": "p2", "Power of Ten": "p10", "TSP": "tsp"}
-ENCODINGS = {"Binary": "binary", "Permutation": "permutation",
-             "Permutation using PMX": "pmx"}
 _SELECTION = re.compile(r"Roulette Wheel|Tournament of [1-9][0-9]*|Linear Rank")
 _NUMBER = re.compile(r" *(-?(?:[0-9]+\.[0-9][0-9]|inf|nan))")
 _COUNTERS = re.compile(r"Crossovers: *([0-9]+)\tMutations: *([0-9]+)")
@@ -255,9 +253,7 @@ class _ReportReader:
                 "mutation": []}[token]
 
     def _tour(self) -> list[int]:
-        tour = [int(t) for t in
-                self._after("Best tour: ", _TOUR, "a tour").group(0).split(">")]
-        return tour
+        return [int(t) for t in self._after("Best tour: ", _TOUR, "a tour").group(0).split(">")]
 
     def _finish(self, report: Report) -> None:
         report.best_distance = self._number("Best tour distance: ")
