@@ -55,20 +55,6 @@ RNG::RNG(long* seed) {
   *seed = 1;
 }
 
-// One cycle of steps: value i is replaced by itself minus value i + 31 for
-// the first 24, minus the new value i - 24 for the rest. No value of a run
-// of 24 depends on another of the same run, so each loop vectorizes.
-void RNG::refill() {
-  const auto step = [](int32_t a, int32_t b) {
-    const int32_t d = a - b;
-    return d + (d < 0 ? static_cast<int32_t>(kModulus) : 0);
-  };
-  for (int i = 0; i < 24; ++i) block[i] = step(block[i], block[i + 31]);
-  for (int i = 24; i < 48; ++i) block[i] = step(block[i], block[i - 24]);
-  for (int i = 48; i < kLags; ++i) block[i] = step(block[i], block[i - 24]);
-  used = 0;
-}
-
 namespace {
 
 // Where float arithmetic is exact, a draw is accepted by flip(p) exactly
@@ -76,28 +62,44 @@ namespace {
 // the value grows.
 constexpr bool kExactFloat = FLT_EVAL_METHOD == 0;
 
-// Bit k set when value k of n (at most 64) is at most limit.
-uint64_t atMostMask(const int32_t* values, int n, int32_t limit) {
+// Bit k set when value k of the cycle is at most limit.
+uint64_t atMostMask(const int32_t* values, int32_t limit) {
+  constexpr int kValues = 55;
   uint64_t mask = 0;
   int k = 0;
 #ifdef __SSE2__
   const __m128i bound = _mm_set1_epi32(limit);
-  for (; k + 4 <= n; k += 4) {
+  for (; k + 4 <= kValues; k += 4) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + k));
     const int above = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(v, bound)));
     mask |= static_cast<uint64_t>(~above & 0xF) << k;
   }
 #endif
-  for (; k < n; ++k) mask |= static_cast<uint64_t>(values[k] <= limit) << k;
+  for (; k < kValues; ++k) mask |= static_cast<uint64_t>(values[k] <= limit) << k;
   return mask;
 }
 
 }  // namespace
 
-int32_t RNG::acceptLimit(float p) {
+// One cycle of steps: value i is replaced by itself minus value i + 31 for
+// the first 24, minus the new value i - 24 for the rest. No value of a run
+// of 24 depends on another of the same run, so each loop vectorizes.
+void RNG::refill() {
+  const auto step = [](int32_t a, int32_t b) {
+    const int32_t d = a - b;
+    return d + (static_cast<int32_t>(kModulus) & (d >> 31));  // plus M when below 0
+  };
+  for (int i = 0; i < 24; ++i) block[i] = step(block[i], block[i + 31]);
+  for (int i = 24; i < 48; ++i) block[i] = step(block[i], block[i - 24]);
+  for (int i = 48; i < kLags; ++i) block[i] = step(block[i], block[i - 24]);
+  used = 0;
+  if (limitValid) accepted = atMostMask(block, limit);
+}
+
+void RNG::acceptFor(float p) {
   uint32_t key;
   std::memcpy(&key, &p, sizeof key);
-  if (limitValid && key == limitKey) return limit;
+  if (limitValid && key == limitKey) return;
   // The largest value v with p >= scaled(v), by halving: the test holds for
   // a leading run of values (none when p is below 0 or not a number).
   int32_t lo = -1;
@@ -117,7 +119,7 @@ int32_t RNG::acceptLimit(float p) {
   limitKey = key;
   limitValid = true;
   limit = lo;
-  return limit;
+  accepted = atMostMask(block, limit);
 }
 
 template <class Take>
@@ -125,7 +127,8 @@ void RNG::offer(int count, Take take) {
   for (int done = 0; done < count;) {
     if (used == kLags) refill();
     int taken = std::min(kLags - used, count - done);
-    const bool more = take(block + used, done, taken);
+    const uint64_t window = (accepted >> used) & ((uint64_t{1} << taken) - 1);
+    const bool more = take(window, done, taken);
     used += taken;
     done += taken;
     if (!more) return;
@@ -139,10 +142,9 @@ int RNG::firstFlip(float p, int trials) {
     }
     return trials;
   }
-  const int32_t accepted = acceptLimit(p);
+  acceptFor(p);
   int first = trials;
-  offer(trials, [&](const int32_t* values, int done, int& taken) {
-    const uint64_t hits = atMostMask(values, taken, accepted);
+  offer(trials, [&first](uint64_t hits, int done, int& taken) {
     if (hits == 0) return true;
     const int k = __builtin_ctzll(hits);
     first = done + k;
@@ -158,9 +160,9 @@ uint64_t RNG::flips(float p, int count) {
     for (int k = 0; k < count; ++k) mask |= static_cast<uint64_t>(flip(p)) << k;
     return mask;
   }
-  const int32_t accepted = acceptLimit(p);
-  offer(count, [&](const int32_t* values, int done, int& taken) {
-    mask |= atMostMask(values, taken, accepted) << done;
+  acceptFor(p);
+  offer(count, [&mask](uint64_t hits, int done, int&) {
+    mask |= hits << done;
     return true;
   });
   return mask;

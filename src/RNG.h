@@ -77,13 +77,16 @@ class alignas(64) RNG {
   static const std::shared_ptr<RNG>& fillOrRefuse(int thread);
   // The next 55 values, in place of the last 55.
   void refill();
-  // The largest value whose draw flip(p) accepts (-1 if none): flip is then
-  // an integer comparison. Only where float arithmetic is exact (x86-64);
-  // the x87 of i386 may compare in wider precision.
-  int32_t acceptLimit(float p);
-  // Hands the values of the next `count` draws to take(values, done, taken),
-  // a cycle at a time: `taken` of them are offered after the `done` before;
-  // take may lower `taken` to what it used, and answers whether to go on.
+  // Sets `accepted` for flip(p): bit k is set when block[k] is a draw that
+  // flip(p) accepts. That is an integer comparison with the largest such
+  // value, kept for the last p; the cycles made later get their bits made
+  // with them. Only where float arithmetic is exact (x86-64): the x87 of
+  // i386 may compare in wider precision.
+  void acceptFor(float p);
+  // Hands the next `count` draws to take(hits, done, taken), a cycle at a
+  // time: `taken` of them after the `done` before, bit k of hits telling
+  // whether draw k of them is accepted; take may lower `taken` to what it
+  // used, and answers whether to go on.
   template <class Take>
   void offer(int count, Take take);
 
@@ -91,7 +94,8 @@ class alignas(64) RNG {
   // value lies in 0..999 999 999.
   int32_t block[kLags];
   int used;
-  uint32_t limitKey;  // bits of the probability acceptLimit last served, if limitValid
+  uint32_t limitKey;  // bits of the probability acceptFor last served, if limitValid
   bool limitValid = false;
   int32_t limit;
+  uint64_t accepted;
 };
