@@ -52,6 +52,7 @@ while IFS='|' read -r objective typed; do
         if ! cmp -s "$WORK/OLD.out" "$WORK/NEW.out"; then
           differ=$((differ + 1))
           echo "DIFFERS: $objective $mode, $threads threads, second $second: $typed"
+          diff "$WORK/OLD.out" "$WORK/NEW.out" | head -6
         fi
       done
     done
