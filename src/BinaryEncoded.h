@@ -2,6 +2,7 @@
 // construction, one-point crossover, mutation by inverting one bit.
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
 #include <vector>
 
@@ -50,6 +51,17 @@ class BinaryEncoded final : public Individual {
   static double binaryValue(const Individual& individual);
   // The same sum over every weight: the value of `length` ones.
   static double allOnesValue(int length);
+  // binaryValue of count individuals, values[k] for individuals[k]. Strings
+  // of one length are summed several at once, each with its own additions
+  // in their own order; only on SSE2 arithmetic (kSumsTogether): the x87 of
+  // i386 keeps sums wider, depending on the code, so there it sums one by one.
+  static void binaryValues(const std::shared_ptr<Individual>* individuals, int count,
+                           double* values);
+#ifdef __SSE2__
+  static constexpr bool kSumsTogether = FLT_EVAL_METHOD == 0;
+#else
+  static constexpr bool kSumsTogether = false;
+#endif
 
  private:
   int length;

@@ -16,4 +16,9 @@ class FitnessFunction {
   FitnessFunction& operator=(const FitnessFunction&) = delete;
 
   virtual double compute(const std::shared_ptr<Individual>& individual) const = 0;
+  // compute for count individuals, fitness[k] for individuals[k]: the same
+  // values and side effects, in any order. Objectives override it where
+  // several individuals are faster scored together.
+  virtual void computeAll(const std::shared_ptr<Individual>* individuals, int count,
+                          double* fitness) const;
 };

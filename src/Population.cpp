@@ -150,9 +150,26 @@ void Population::breedPair(int pair, int elite, float crossoverProbability,
                                mutationProbability, statistics);
   }
   child1->setCrossSite(site);
-  child1->setFitness(fitnessFunction->compute(child1));
   child2->setCrossSite(site);
-  child2->setFitness(fitnessFunction->compute(child2));
+}
+
+// Scoring draws nothing, so the children of a few pairs are scored together
+// once they are all bred: the objective can then work on several at once.
+void Population::breedPairs(int begin, int end, int elite, float crossoverProbability,
+                            float mutationProbability, Population& next,
+                            Statistics& statistics) const {
+  for (int group = begin; group < end; group += kPairsScoredTogether) {
+    const int last = group + kPairsScoredTogether < end ? group + kPairsScoredTogether : end;
+    for (int pair = group; pair < last; ++pair) {
+      breedPair(pair, elite, crossoverProbability, mutationProbability, next, statistics);
+    }
+    const int children = 2 * (last - group);
+    double fitness[2 * kPairsScoredTogether];
+    // breedPair has checked every child's position.
+    const std::shared_ptr<Individual>* first = next.genome.data() + 2 * group;
+    fitnessFunction->computeAll(first, children, fitness);
+    for (int k = 0; k < children; ++k) first[k]->setFitness(fitness[k]);
+  }
 }
 
 void Population::reproduce(float crossoverProbability, float mutationProbability,
@@ -161,9 +178,7 @@ void Population::reproduce(float crossoverProbability, float mutationProbability
   twoPositions = selectionScheme->canGiveTwoPositions(*this, statistics);
   const int elite = eliteCount();
   const int pairs = (size + 1) / 2;
-  for (int pair = 0; pair < pairs; ++pair) {
-    breedPair(pair, elite, crossoverProbability, mutationProbability, *next, statistics);
-  }
+  breedPairs(0, pairs, elite, crossoverProbability, mutationProbability, *next, statistics);
   wheelReady = false;
 }
 
@@ -180,9 +195,8 @@ void Population::reproduceParallel(float crossoverProbability, float mutationPro
 #pragma omp parallel
   {
     const ThreadBlock block = ThreadBlock::of(omp_get_thread_num(), omp_get_num_threads(), pairs);
-    for (int pair = block.begin; pair < block.end; ++pair) {
-      breedPair(pair, elite, crossoverProbability, mutationProbability, receiver, statistics);
-    }
+    breedPairs(block.begin, block.end, elite, crossoverProbability, mutationProbability,
+               receiver, statistics);
   }
   wheelReady = false;
 }

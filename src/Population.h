@@ -65,11 +65,17 @@ class Population {
   // unable to give another position, when the scheme cannot rule it out at
   // the start of the step (see secondParent).
   static constexpr int kMaxRedraws = 10000;
+  // Pairs bred before their children are scored, together.
+  static constexpr int kPairsScoredTogether = 4;
 
  private:
   int eliteCount() const;
+  // Breeds one pair: its two children and their crossover site, not yet scored.
   void breedPair(int pair, int elite, float crossoverProbability, float mutationProbability,
                  Population& next, Statistics& statistics) const;
+  // Breeds and scores the pairs begin..end - 1 in this order.
+  void breedPairs(int begin, int end, int elite, float crossoverProbability,
+                  float mutationProbability, Population& next, Statistics& statistics) const;
   int secondParent(int first, const Statistics& statistics) const;
   void sortForBreeding();
   void loadKeys(int lo, int hi);

@@ -7,4 +7,6 @@
 class PowerOfTen final : public FitnessFunction {
  public:
   double compute(const std::shared_ptr<Individual>& individual) const override;
+  void computeAll(const std::shared_ptr<Individual>* individuals, int count,
+                  double* fitness) const override;
 };

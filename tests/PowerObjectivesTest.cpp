@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "BinaryEncoded.h"
 #include "PowerOfTen.h"
@@ -60,5 +62,37 @@ TEST(PowerObjectivesTest, LongestMeaningfulStringStaysInRange) {
     // The leading bit alone decides which half the value falls in.
     EXPECT_EQ(random->getGene(0), two >= 0.5) << two;
     EXPECT_NEAR(std::pow(two, 10.0), ten, 1e-12);
+  }
+}
+
+TEST(PowerObjectivesTest, ScoringTogetherGivesEachStringItsOwnValue) {
+  // Lengths around the word size, the exact range of a double (53 bits) and
+  // the first infinite weight; densities from sparse to all ones; batches
+  // that fill the lanes partly, exactly and beyond; a batch of mixed lengths.
+  long seed = 2024;
+  RNG rng(&seed);
+  auto randomString = [&rng](int length, float ones) {
+    auto b = std::make_shared<BinaryEncoded>(length);
+    for (int i = 0; i < length; ++i) b->setGene(i, rng.flip(ones));
+    return std::shared_ptr<Individual>(b);
+  };
+  const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+  const FitnessFunction* objectives[] = {&kTwo, &kTen};
+  for (int length : {0, 1, 2, 52, 53, 54, 63, 64, 65, 127, 200, 999, 1000, 1023, 1024, 1025, 1100}) {
+    for (int count : {1, 7, 8, 9, 17}) {
+      std::vector<std::shared_ptr<Individual>> batch;
+      for (int k = 0; k < count; ++k) {
+        const int n = count == 9 && k % 3 == 1 ? length + 1 : length;
+        batch.push_back(randomString(n, k % 4 == 0 ? 1.0f : 0.25f * (k % 4) + 0.2f));
+      }
+      for (const FitnessFunction* objective : objectives) {
+        std::vector<double> together(count);
+        objective->computeAll(batch.data(), count, together.data());
+        for (int k = 0; k < count; ++k) {
+          EXPECT_PRED2(same, objective->compute(batch[k]), together[k])
+              << "length " << batch[k]->getLength() << ", string " << k << " of " << count;
+        }
+      }
+    }
   }
 }
