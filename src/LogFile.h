@@ -15,10 +15,11 @@ class LogFile {
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;
 
-  // Creates the file, or empties it; false when it cannot be written.
+  // Creates the file, leaving one that exists as it is until the first row;
+  // false when it cannot be written.
   bool open(const std::string& path);
-  // The row of the report of `generation` (0: the initial report, which is
-  // preceded by the header row), flushed. A failed write ends the process as
+  // The row of the report of `generation` (0: the initial report, which
+  // empties the file and is preceded by the header row), flushed. A failed write ends the process as
   // a failed write to standard output does.
   void write(int generation, const Statistics& statistics);
 

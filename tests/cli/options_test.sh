@@ -116,6 +116,13 @@ done
 zrun refused p2 s --log "$WORK/early.csv" --seed x <<<"$input"
 [ "$(cat "$WORK/refused.rc")" = 1 ] && [ -e "$WORK/early.csv" ] && [ ! -s "$WORK/early.csv" ] ||
   fail "a log before a refused seed is not empty"
+# An existing log survives a refused run and is replaced by a run that starts.
+echo old >"$WORK/kept.csv"
+zrun refused p2 s --log "$WORK/kept.csv" --seed x <<<"$input"
+[ "$(cat "$WORK/kept.csv")" = old ] || fail "a refused run emptied an existing log"
+zrun replaced p2 s --log "$WORK/kept.csv" <<<"$input"
+[ "$(head -1 "$WORK/kept.csv")" = generation,maximum,mean,minimum,sum,crossovers,mutations,best_distance ] &&
+  ! grep -q old "$WORK/kept.csv" || fail "a run did not replace an existing log"
 
 # A failed write to the log ends the run at that report.
 zrun full p2 s --log /dev/full <<<"$input"
