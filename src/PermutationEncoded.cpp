@@ -62,13 +62,25 @@ int PermutationEncoded::cross(const std::shared_ptr<Individual>& mate,
 
 // Completes this child's head 0..site with the donor's cities that the head
 // lacks, in the donor's order. A membership table replaces a scan of the
-// head for every donor city; the result is the same.
+// head for every donor city; the result is the same. Every donor city is
+// written to the next free position and kept there only when it is missing,
+// which spares a branch that goes either way at random; once the tail is
+// full every further city is in the head and rewrites the last position
+// with itself.
 void PermutationEncoded::fillTail(const PermutationEncoded& donor, int site) {
   for (int l = 0; l <= site; ++l) inHead.at(tour[l]) = 1;
+  int* out = tour.data();
+  const int last = length - 1;
   int k = site + 1;
   for (int j = 0; j < length; ++j) {
     const int id = donor.tour[j];
-    if (!inHead.at(id)) tour.at(k++) = id;
+    if (static_cast<unsigned>(id) > static_cast<unsigned>(length)) {
+      throw std::out_of_range("tour completion met an id outside the tour");
+    }
+    const int missing = !inHead[id];
+    const int at = k < last ? k : last;
+    out[at] = missing ? id : out[at];
+    k += missing;
   }
   for (int l = 0; l <= site; ++l) inHead[tour[l]] = 0;
   if (k != length) throw std::out_of_range("tour completion does not fill the tail");
