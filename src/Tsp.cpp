@@ -1,5 +1,6 @@
 #include "Tsp.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -10,19 +11,42 @@
 
 namespace {
 
-double between(const City& a, const City& b) {
+#ifdef __SSE2__
+constexpr bool kMeasureTogether = FLT_EVAL_METHOD == 0;
+#else
+constexpr bool kMeasureTogether = false;
+#endif
+
+double fitnessOf(double d, int n) {
+  double r = 1.0 / d;
+  r = r * static_cast<double>(n);
+  const double m = 100.0 * r;
+  return m * m;
+}
+
+}  // namespace
+
+double Tsp::between(const City& a, const City& b) {
   const double dx = b.x - a.x;
   const double dy = b.y - a.y;
   return std::sqrt(dx * dx + dy * dy);
 }
-
-}  // namespace
 
 Tsp::Tsp(const CityMap& cities) : cities(cities), byId(cities.size() + 1, nullptr) {
   for (const auto& entry : cities) {
     if (entry.first >= 1 && static_cast<size_t>(entry.first) < byId.size()) {
       byId[entry.first] = entry.second.get();
     }
+  }
+  const size_t ids = byId.size();
+  bool complete = true;
+  for (size_t id = 1; id < ids; ++id) complete = complete && byId[id] != nullptr;
+  if (kMeasureTogether && complete && ids - 1 <= kMaxTableCities) {
+    std::vector<double> table(ids * ids, 0.0);
+    for (size_t a = 1; a < ids; ++a) {
+      for (size_t b = 1; b < ids; ++b) table[a * ids + b] = between(*byId[a], *byId[b]);
+    }
+    distances.swap(table);
   }
 }
 
@@ -71,8 +95,70 @@ double Tsp::compute(const std::shared_ptr<Individual>& individual) const {
     d = tourLength(tour);
   }
   tour.setDistance(d);
-  double r = 1.0 / d;
-  r = r * static_cast<double>(tour.getLength());
-  const double m = 100.0 * r;
-  return m * m;
+  return fitnessOf(d, tour.getLength());
+}
+
+// Lane j measures tour j: its edges in tour order, the closing edge last.
+// The lanes are independent chains of additions, so they overlap.
+template <class Chromosome>
+bool Tsp::lengthsTogether(const std::shared_ptr<Individual>* individuals, int count,
+                          double* lengths) const {
+  constexpr int kLanes = 8;
+  const Chromosome* tours[kLanes] = {};
+  for (int j = 0; j < count; ++j) {
+    tours[j] = dynamic_cast<const Chromosome*>(individuals[j].get());
+    if (tours[j] == nullptr || tours[j]->getLength() != tours[0]->getLength()) return false;
+  }
+  for (int j = count; j < kLanes; ++j) tours[j] = tours[0];  // spare lanes, discarded
+  const int n = tours[0]->getLength();
+  int first[kLanes];
+  int previous[kLanes];
+  double d[kLanes];
+  for (int j = 0; j < kLanes; ++j) {
+    first[j] = previous[j] = tours[j]->getCityId(0);
+    city(first[j]);  // an id that is not a city ends the process here
+    d[j] = 0.0;
+  }
+  if (distances.empty()) {
+    for (int i = 1; i < n; ++i) {
+      for (int j = 0; j < kLanes; ++j) {
+        const int next = tours[j]->getCityId(i);
+        d[j] += edge(previous[j], next);
+        previous[j] = next;
+      }
+    }
+  } else {
+    const double* table = distances.data();
+    const unsigned ids = static_cast<unsigned>(byId.size());
+    for (int i = 1; i < n; ++i) {
+      for (int j = 0; j < kLanes; ++j) {
+        const int next = tours[j]->getCityId(i);
+        if (static_cast<unsigned>(next) - 1 >= ids - 1) city(next);  // not a city: ends here
+        d[j] += table[static_cast<size_t>(previous[j]) * ids + next];
+        previous[j] = next;
+      }
+    }
+  }
+  for (int j = 0; j < count; ++j) lengths[j] = d[j] + edge(first[j], previous[j]);
+  return true;
+}
+
+void Tsp::computeAll(const std::shared_ptr<Individual>* individuals, int count,
+                     double* fitness) const {
+  constexpr int kLanes = 8;
+  for (int start = 0; start < count; start += kLanes) {
+    const int lanes = count - start < kLanes ? count - start : kLanes;
+    const std::shared_ptr<Individual>* group = individuals + start;
+    double d[kLanes];
+    if (!kMeasureTogether || group[0]->getLength() < 1 ||
+        !(lengthsTogether<PermutationEncoded>(group, lanes, d) ||
+          lengthsTogether<PmxEncoded>(group, lanes, d))) {
+      FitnessFunction::computeAll(group, lanes, fitness + start);
+      continue;
+    }
+    for (int j = 0; j < lanes; ++j) {
+      group[j]->setDistance(d[j]);
+      fitness[start + j] = fitnessOf(d[j], group[j]->getLength());
+    }
+  }
 }

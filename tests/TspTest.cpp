@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
 
 #include "PermutationEncoded.h"
 #include "PmxEncoded.h"
+#include "RNG.h"
 #include "Tsp.h"
 
 namespace {
@@ -113,4 +115,33 @@ TEST(TspTest, TourWithAnUnknownCityEndsTheProcess) {
   auto t = tour<PermutationEncoded>({1, 2, 7});
   EXPECT_EXIT(tsp.compute(t), ::testing::ExitedWithCode(1),
               "^Error: ([^\n]*[^0-9])?7([^0-9][^\n]*)?\n$");
+}
+
+TEST(TspTest, MeasuringTogetherGivesEachTourItsOwnLength) {
+  // Instances measured from a table of distances (up to 256 cities) and
+  // without one; random tours of both encodings; batches that fill the
+  // lanes partly, exactly and beyond, and one that mixes the encodings.
+  long seed = 99;
+  RNG rng(&seed);
+  const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+  for (int n : {1, 2, 3, 17, 200, 256, 257, 400}) {
+    std::vector<Place> places;
+    for (int id = 1; id <= n; ++id) places.push_back({id, 1000.0 * rng.random(), 1000.0 * rng.random()});
+    const Tsp tsp(cityMap(places));
+    for (int count : {1, 8, 11, 16}) {
+      std::vector<std::shared_ptr<Individual>> batch;
+      for (int k = 0; k < count; ++k) {
+        const bool pmx = count == 11 ? k % 2 == 1 : count == 16;
+        batch.push_back(pmx ? std::shared_ptr<Individual>(std::make_shared<PmxEncoded>(n, nullptr))
+                            : std::make_shared<PermutationEncoded>(n, nullptr));
+      }
+      std::vector<double> together(count);
+      tsp.computeAll(batch.data(), count, together.data());
+      for (int k = 0; k < count; ++k) {
+        const double d = batch[k]->getDistance();
+        EXPECT_PRED2(same, tsp.compute(batch[k]), together[k]) << n << " cities, tour " << k;
+        EXPECT_PRED2(same, batch[k]->getDistance(), d) << n << " cities, tour " << k;
+      }
+    }
+  }
 }
