@@ -65,11 +65,19 @@ demo: build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# Micro-benchmarks, then whole-run timings; ratios within one run, no assertions.
+# Micro-benchmarks, then the figures of today's engine (BASELINE, built from
+# that commit into $(BUILD)-baseline) and of this tree side by side, then
+# whole-run timings; ratios within one run, no assertions.
+BASELINE ?= 2163a2d
 bench: deps
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DZENTRAVA_BENCH=ON -DBUILD_TESTING=OFF
 	cmake --build $(BUILD)-bench -j $(JOBS)
+	rm -rf $(BUILD)-baseline/src && mkdir -p $(BUILD)-baseline/src
+	git archive $(BASELINE) | tar -x -C $(BUILD)-baseline/src
+	cmake -S $(BUILD)-baseline/src -B $(BUILD)-baseline -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+	cmake --build $(BUILD)-baseline -j $(JOBS) --target zentrava
 	./$(BUILD)-bench/bench/zentrava_bench
+	bash bench/table.sh ./$(BUILD)-baseline/zentrava ./$(BUILD)-bench/zentrava
 	bash bench/runs.sh ./$(BUILD)-bench/zentrava
 
 # $(call install-missing,PACKAGES): installs those that are missing, as root;
@@ -143,4 +151,4 @@ scale: build
 	bash bench/scale.sh $(BUILD)/zentrava
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-i386 $(BUILD)-tsan $(BUILD)-asan $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-baseline $(BUILD)-i386 $(BUILD)-tsan $(BUILD)-asan $(BUILD)-fuzz

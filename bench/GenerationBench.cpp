@@ -14,19 +14,24 @@
 
 #include "City.h"
 #include "EnhancedGeneticAlgorithm.h"
+#include "Individual.h"
 #include "Population.h"
 #include "PowerOfTwo.h"
 #include "RNG.h"
 #include "RouletteWheel.h"
+#include "Statistics.h"
 #include "Tsp.h"
 
 namespace {
 
 enum Kind { P2 = 0, TspPermutation = 1, TspPmx = 2 };
 
+// Swallows the reports whole, as a file's buffer would take them, rather
+// than a character at a time.
 class NullBuffer : public std::streambuf {
  protected:
   int overflow(int c) override { return c; }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
 // A fixed random 200-city instance, the same in every benchmark.
@@ -40,26 +45,35 @@ CityMap cities200() {
   return cities;
 }
 
-// A run of the kind, its populations built as the run assembly builds them;
-// threads 0 means sequential mode.
-struct Generation {
-  Generation(Kind kind, int threads) : out(&sink) {
-    const bool bits = kind == P2;
-    std::shared_ptr<FitnessFunction> f;
+// A population of the kind's standard workload, built as the run assembly
+// builds it; one objective and wheel per call.
+struct Workload {
+  explicit Workload(Kind kind) : bits(kind == P2) {
     if (bits) {
       f = std::make_shared<PowerOfTwo>();
     } else {
       f = std::make_shared<Tsp>(cities200());
     }
-    const Encoding encoding = bits                     ? BinaryEncoding
-                              : kind == TspPermutation ? PermutationEncoding
-                                                       : PmxEncoding;
-    const int length = bits ? 1000 : 200;
-    auto wheel = std::make_shared<RouletteWheel>();
-    auto first = std::make_shared<Population>(1000, length, encoding, 1 << 30, f, wheel);
-    auto second = std::make_shared<Population>(1000, length, encoding, 1 << 30, f, wheel);
+    encoding = bits ? BinaryEncoding : kind == TspPermutation ? PermutationEncoding : PmxEncoding;
+  }
+  std::shared_ptr<Population> population() const {
+    return std::make_shared<Population>(1000, bits ? 1000 : 200, encoding, 1 << 30, f, wheel);
+  }
+  float mutation() const { return bits ? 0.001f : 0.01f; }
+
+  bool bits;
+  std::shared_ptr<FitnessFunction> f;
+  std::shared_ptr<SelectionScheme> wheel = std::make_shared<RouletteWheel>();
+  Encoding encoding;
+};
+
+// A run of the kind; threads 0 means sequential mode.
+struct Generation {
+  Generation(Kind kind, int threads) : out(&sink) {
+    const Workload work(kind);
     ga = std::make_unique<EnhancedGeneticAlgorithm>(threads == 0 ? Sequential : Parallel, 0.7f,
-                                                    bits ? 0.001f : 0.01f, first, second, out);
+                                                    work.mutation(), work.population(),
+                                                    work.population(), out);
   }
   NullBuffer sink;
   std::ostream out;
@@ -152,5 +166,51 @@ void BM_Ratios(benchmark::State& state) {
   state.counters["min:tsp_speedup2"] = fastest[3] / fastest[4];
 }
 BENCHMARK(BM_Ratios)->Unit(benchmark::kMillisecond)->Iterations(60)->UseRealTime();
+
+// The serial share of a sequential generation: what stays on one thread
+// whatever the team (the sort, the wheel's running sums, the statistics and
+// the report), timed on a copy of the population about to breed (a copy
+// shares the individuals and sorts only its own order), against the whole
+// generation. Amdahl's law then bounds the speed-up on T threads at
+// 1 / (s + (1 - s) / T).
+void BM_SerialShare(benchmark::State& state) {
+  const Workload work(static_cast<Kind>(state.range(0)));
+  auto current = work.population();
+  auto next = work.population();
+  NullBuffer sink;
+  std::ostream out(&sink);
+  Statistics statistics;
+  statistics.compute(*current);
+  double serial = 0.0, whole = 0.0;
+  for (auto _ : state) {
+    Population copy(*current);
+    serial += milliseconds([&] {
+      copy.quickSort(0, copy.getSize() - 1);
+      double cumulative = 0.0;
+      for (const auto& individual : copy.getGenome()) cumulative += individual->getFitness();
+      benchmark::DoNotOptimize(cumulative);
+      Statistics figures;
+      figures.compute(copy);
+      figures.report(1, out);
+    });
+    whole += milliseconds([&] {
+      current->reproduce(0.9f, work.mutation(), next, statistics);
+      std::swap(current, next);
+      statistics.compute(*current);
+      statistics.report(1, out);
+    });
+  }
+  const double share = serial / whole;
+  state.counters["serial_share"] = share;
+  state.counters["amdahl_2"] = 1.0 / (share + (1.0 - share) / 2.0);
+  state.counters["amdahl_16"] = 1.0 / (share + (1.0 - share) / 16.0);
+  state.counters["amdahl_64"] = 1.0 / (share + (1.0 - share) / 64.0);
+}
+BENCHMARK(BM_SerialShare)
+    ->Arg(P2)->Arg(TspPermutation)->Arg(TspPmx)
+    ->ArgName("kind")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(200)
+    ->UseRealTime();
 
 }  // namespace
