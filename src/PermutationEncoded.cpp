@@ -62,25 +62,31 @@ int PermutationEncoded::cross(const std::shared_ptr<Individual>& mate,
 
 // Completes this child's head 0..site with the donor's cities that the head
 // lacks, in the donor's order. A membership table replaces a scan of the
-// head for every donor city; the result is the same. Every donor city is
-// written to the next free position and kept there only when it is missing,
-// which spares a branch that goes either way at random; once the tail is
-// full every further city is in the head and rewrites the last position
-// with itself.
+// head for every donor city; the result is the same. While two or more
+// tail positions are free, every donor city is written to the next one and
+// the position is taken only when the head lacks the city: that spares a
+// branch that goes either way at random.
 void PermutationEncoded::fillTail(const PermutationEncoded& donor, int site) {
   for (int l = 0; l <= site; ++l) inHead.at(tour[l]) = 1;
-  int* out = tour.data();
-  const int last = length - 1;
-  int k = site + 1;
-  for (int j = 0; j < length; ++j) {
-    const int id = donor.tour[j];
+  const auto checked = [this](int id) {
     if (static_cast<unsigned>(id) > static_cast<unsigned>(length)) {
       throw std::out_of_range("tour completion met an id outside the tour");
     }
-    const int missing = !inHead[id];
-    const int at = k < last ? k : last;
-    out[at] = missing ? id : out[at];
-    k += missing;
+    return id;
+  };
+  int* out = tour.data();
+  int k = site + 1;
+  int j = 0;
+  for (; j < length && k < length - 1; ++j) {
+    const int id = checked(donor.tour[j]);
+    out[k] = id;
+    k += !inHead[id];
+  }
+  for (; j < length; ++j) {
+    const int id = checked(donor.tour[j]);
+    if (inHead[id]) continue;
+    if (k == length) throw std::out_of_range("tour completion overfills the tail");
+    out[k++] = id;
   }
   for (int l = 0; l <= site; ++l) inHead[tour[l]] = 0;
   if (k != length) throw std::out_of_range("tour completion does not fill the tail");
