@@ -39,6 +39,7 @@ class PermutationEncoded final : public Individual {
   bool getGene(int) const override { return false; }
   void setGene(int, bool) override {}
   int getCityId(int position) const override { return tour[position]; }
+  const int* cityIds() const { return tour.data(); }  // the whole tour, position 0 first
   void setCityId(int position, int cityId) override { tour.at(position) = cityId; }
   double getDistance() const override { return distance; }
   void setDistance(double value) override { distance = value; }

@@ -130,9 +130,11 @@ bool Tsp::lengthsTogether(const std::shared_ptr<Individual>* individuals, int co
   } else {
     const double* table = distances.data();
     const unsigned ids = static_cast<unsigned>(byId.size());
+    const int* lane[kLanes];
+    for (int j = 0; j < kLanes; ++j) lane[j] = tours[j]->cityIds();
     for (int i = 1; i < n; ++i) {
       for (int j = 0; j < kLanes; ++j) {
-        const int next = tours[j]->getCityId(i);
+        const int next = lane[j][i];
         if (static_cast<unsigned>(next) - 1 >= ids - 1) city(next);  // not a city: ends here
         d[j] += table[static_cast<size_t>(previous[j]) * ids + next];
         previous[j] = next;
