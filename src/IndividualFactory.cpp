@@ -7,6 +7,13 @@
 
 std::shared_ptr<Individual> IndividualFactory::createIndividual(
     int length, Encoding encoding, const std::shared_ptr<FitnessFunction>& fitnessFunction) const {
+  std::shared_ptr<Individual> individual = createUnscored(length, encoding, fitnessFunction);
+  individual->setFitness(fitnessFunction->compute(individual));
+  return individual;
+}
+
+std::shared_ptr<Individual> IndividualFactory::createUnscored(
+    int length, Encoding encoding, const std::shared_ptr<FitnessFunction>& fitnessFunction) const {
   std::shared_ptr<Individual> individual;
   switch (encoding) {
     case PermutationEncoding:
@@ -19,6 +26,5 @@ std::shared_ptr<Individual> IndividualFactory::createIndividual(
       individual = std::make_shared<BinaryEncoded>(length);
       break;
   }
-  individual->setFitness(fitnessFunction->compute(individual));
   return individual;
 }

@@ -17,4 +17,8 @@ class IndividualFactory {
   // PermutationEncoding and PmxEncoding give tours; any other value a bit string.
   std::shared_ptr<Individual> createIndividual(
       int length, Encoding encoding, const std::shared_ptr<FitnessFunction>& fitnessFunction) const;
+  // The same random chromosome, the same draws, not yet scored (fitness -1.0):
+  // for a caller that scores many new individuals together.
+  std::shared_ptr<Individual> createUnscored(
+      int length, Encoding encoding, const std::shared_ptr<FitnessFunction>& fitnessFunction) const;
 };

@@ -25,8 +25,17 @@ Population::Population(int size, int length, Encoding encoding, int maxGeneratio
     runningFitness.resize(size);
     sortKeys.resize(size);
   }
-  for (int k = 0; k < size; ++k) {
-    genome.push_back(factory.createIndividual(length, encoding, fitnessFunction));
+  // Scoring draws nothing: each group of new individuals is scored together
+  // once it is made, with the draws of making them in the same order.
+  constexpr int kGroup = 2 * kPairsScoredTogether;
+  for (int start = 0; start < size; start += kGroup) {
+    const int count = size - start < kGroup ? size - start : kGroup;
+    for (int k = 0; k < count; ++k) {
+      genome.push_back(factory.createUnscored(length, encoding, fitnessFunction));
+    }
+    double fitness[kGroup];
+    fitnessFunction->computeAll(genome.data() + start, count, fitness);
+    for (int k = 0; k < count; ++k) genome[start + k]->setFitness(fitness[k]);
   }
 }
 

@@ -41,6 +41,7 @@ Tsp::Tsp(const CityMap& cities) : cities(cities), byId(cities.size() + 1, nullpt
   const size_t ids = byId.size();
   bool complete = true;
   for (size_t id = 1; id < ids; ++id) complete = complete && byId[id] != nullptr;
+  everyIdACity = complete;
   if (kMeasureTogether && complete && ids - 1 <= kMaxTableCities) {
     std::vector<double> table(ids * ids, 0.0);
     for (size_t a = 1; a < ids; ++a) {
@@ -152,7 +153,9 @@ void Tsp::computeAll(const std::shared_ptr<Individual>* individuals, int count,
     const int lanes = count - start < kLanes ? count - start : kLanes;
     const std::shared_ptr<Individual>* group = individuals + start;
     double d[kLanes];
-    if (!kMeasureTogether || group[0]->getLength() < 1 ||
+    // Where some id is no city, one by one: the first id reported missing is then
+    // the one of the first tour.
+    if (!kMeasureTogether || !everyIdACity || group[0]->getLength() < 1 ||
         !(lengthsTogether<PermutationEncoded>(group, lanes, d) ||
           lengthsTogether<PmxEncoded>(group, lanes, d))) {
       FitnessFunction::computeAll(group, lanes, fitness + start);

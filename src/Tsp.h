@@ -44,5 +44,6 @@ class Tsp final : public FitnessFunction {
   // edge(a, b) for every pair of ids, row a, when the instance is small
   // enough (kMaxTableCities) and every id 1..n is a city; else empty.
   std::vector<double> distances;
+  bool everyIdACity = false;  // ids 1..n all in the map
   static constexpr int kMaxTableCities = 256;
 };
