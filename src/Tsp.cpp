@@ -32,20 +32,20 @@ double Tsp::between(const City& a, const City& b) {
   return std::sqrt(dx * dx + dy * dy);
 }
 
-Tsp::Tsp(const CityMap& cities) : cities(cities), byId(cities.size() + 1, nullptr) {
+Tsp::Tsp(const CityMap& cities) : cities(cities), byId(cities.size() + 1, City(0, 0.0, 0.0)) {
   for (const auto& entry : cities) {
     if (entry.first >= 1 && static_cast<size_t>(entry.first) < byId.size()) {
-      byId[entry.first] = entry.second.get();
+      byId[entry.first] = City(entry.first, entry.second->x, entry.second->y);
     }
   }
   const size_t ids = byId.size();
   bool complete = true;
-  for (size_t id = 1; id < ids; ++id) complete = complete && byId[id] != nullptr;
+  for (size_t id = 1; id < ids; ++id) complete = complete && byId[id].id != 0;
   everyIdACity = complete;
   if (kMeasureTogether && complete && ids - 1 <= kMaxTableCities) {
     std::vector<double> table(ids * ids, 0.0);
     for (size_t a = 1; a < ids; ++a) {
-      for (size_t b = 1; b < ids; ++b) table[a * ids + b] = between(*byId[a], *byId[b]);
+      for (size_t b = 1; b < ids; ++b) table[a * ids + b] = between(byId[a], byId[b]);
     }
     distances.swap(table);
   }

@@ -23,7 +23,7 @@ class Tsp final : public FitnessFunction {
 
  private:
   const City& city(int id) const {
-    if (id >= 1 && static_cast<size_t>(id) < byId.size() && byId[id] != nullptr) return *byId[id];
+    if (id >= 1 && static_cast<size_t>(id) < byId.size() && byId[id].id == id) return byId[id];
     return cityOutsideIndex(id);
   }
   const City& cityOutsideIndex(int id) const;
@@ -39,8 +39,10 @@ class Tsp final : public FitnessFunction {
   static double between(const City& a, const City& b);
 
   CityMap cities;
-  // The same cities indexed by id, so that scoring a tour needs no map lookups.
-  std::vector<const City*> byId;
+  // Copies of the same cities side by side, indexed by id, so that scoring a
+  // tour needs no map lookup and no pointer chase (a million cities do not
+  // fit in a cache); an id that is no city holds id 0.
+  std::vector<City> byId;
   // edge(a, b) for every pair of ids, row a, when the instance is small
   // enough (kMaxTableCities) and every id 1..n is a city; else empty.
   std::vector<double> distances;
