@@ -54,7 +54,8 @@ demo: build
 	@echo "./$(BUILD)/zentrava tsp p $(if $(SEED),--seed $(SEED) )< examples/demo.params > $(DEMO)/run.txt"
 	@./$(BUILD)/zentrava tsp p $(if $(SEED),--seed $(SEED)) < examples/demo.params > $(DEMO)/run.txt
 	@sed -n '/^Run Configuration$$/,/# of Cities read/{s/^Enter relative path to file> \t//;p}' $(DEMO)/run.txt
-	@echo "Typed in (examples/demo.params): population 300, 1000 generations, crossover 0.9, mutation 0.01"
+	@xargs printf 'Typed in (examples/demo.params):%.0s population %s, %s generations, crossover %s, mutation %s\n' \
+	  < examples/demo.params
 	@echo
 	@tail -n 12 $(DEMO)/run.txt | head -n 10
 	@echo
