@@ -148,3 +148,11 @@ def test_what_is_not_a_report_is_refused_at_its_line(runs, old, new):
 @pytest.mark.parametrize("text", ["", "hello\n", "\n*** Zentrava ***\n"])
 def test_other_texts_are_refused(text):
     refused(run_tool("zentrava-report", stdin=text))
+
+
+@pytest.mark.parametrize("tool,args", [("zentrava-report", ["/dev/zero"]),
+                                       ("zentrava-tsplib", ["/dev/zero", "/dev/null"])])
+def test_endless_binary_input_is_refused_at_once(tool, args):
+    message = refused(run_tool(tool, *args))
+    assert message == "Error: Cannot read the {} '/dev/zero': it holds a NUL byte, so it is" \
+        " no text!".format("report" if tool == "zentrava-report" else "TSPLIB file")

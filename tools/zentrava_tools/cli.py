@@ -53,6 +53,27 @@ def run(main: Callable[[Sequence[str]], int], argv: Sequence[str]) -> int:
         return 130
 
 
+# Far above the output of any run worth charting, far below what a reader of
+# /dev/zero or of an endless pipe would otherwise take before it is killed.
+MAX_INPUT_BYTES = 1 << 30
+_CHUNK = 1 << 20
+
+
+def _read_bounded(handle, path: str, what: str) -> bytes:
+    """The bytes of a stream, refused at once when they cannot be text: a NUL byte, or
+    more than MAX_INPUT_BYTES."""
+    chunks, size = [], 0
+    while chunk := handle.read(_CHUNK):
+        if b"\0" in chunk:
+            raise ToolError(f"Cannot read {what} '{path}': it holds a NUL byte, so it is no text")
+        size += len(chunk)
+        if size > MAX_INPUT_BYTES:
+            raise ToolError(f"Cannot read {what} '{path}': it is larger than"
+                            f" {MAX_INPUT_BYTES >> 20} MiB")
+        chunks.append(chunk)
+    return b"".join(chunks)
+
+
 def read_text(path: str, what: str) -> str:
     """The whole of a text file, or of standard input for `-`.
 
@@ -60,9 +81,11 @@ def read_text(path: str, what: str) -> str:
     another encoding passes through a conversion unchanged."""
     try:
         if path == "-":
-            return sys.stdin.buffer.read().decode("utf-8", "surrogateescape")
-        with open(path, "rb") as handle:
-            return handle.read().decode("utf-8", "surrogateescape")
+            data = _read_bounded(sys.stdin.buffer, path, what)
+        else:
+            with open(path, "rb") as handle:
+                data = _read_bounded(handle, path, what)
+        return data.decode("utf-8", "surrogateescape")
     except IsADirectoryError:
         raise ToolError(f"Cannot read {what} '{path}': it is a directory") from None
     except OSError as error:
