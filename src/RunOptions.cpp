@@ -33,21 +33,21 @@ bool parseDigits(const std::string& text, unsigned long long limit, unsigned lon
 }  // namespace
 
 RunOptions::Refusal RunOptions::parse(int argc, const char* const argv[]) {
-  // Where each option's last occurrence stands, in the order of the line.
-  std::map<int, std::pair<std::string, std::string>> counting;
+  // Both passes step over an option's value the same way, so "--seed --log"
+  // is a seed of "--log" in each.
   std::map<std::string, int> last;
   for (int i = 3; i < argc; ++i) {
     if (!isOption(argv[i])) continue;
-    const std::string value = i + 1 < argc ? argv[i + 1] : "";
-    auto found = last.find(argv[i]);
-    if (found != last.end()) counting.erase(found->second);
     last[argv[i]] = i;
-    counting[i] = {argv[i], value};
     ++i;
   }
-  for (const auto& entry : counting) {
-    Refusal refusal = check(entry.second.first, entry.second.second);
-    if (!refusal.line.empty()) return refusal;
+  for (int i = 3; i < argc; ++i) {
+    if (!isOption(argv[i])) continue;
+    if (last[argv[i]] == i) {
+      const Refusal refusal = check(argv[i], i + 1 < argc ? argv[i + 1] : "");
+      if (!refusal.line.empty()) return refusal;
+    }
+    ++i;
   }
   return {};
 }
