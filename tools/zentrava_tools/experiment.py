@@ -6,6 +6,9 @@ jobs, seeds and sessions), jobs.txt (line N is job N), joblog (GNU parallel's)
 and runs/ (each finished run's output and log). A run is written under a
 temporary name and renamed when it has ended with status 0 and holds every
 report, so the presence of runs/NAME.out means a finished run and nothing else.
+An interrupted session leaves DIR/stopped, which tells a job GNU parallel has
+started too late to be stopped not to run, and every job of a session holds
+DIR/lock shared, so that the runner can wait for the last of them.
 
 No value from the command line reaches a shell: every value is checked here,
 zentrava gets it as an argument or as typed input, and the only command that
@@ -17,6 +20,7 @@ from __future__ import annotations
 
 import argparse
 import datetime
+import fcntl
 import itertools
 import json
 import os
@@ -401,6 +405,21 @@ def _saved(directory: str, text: str) -> str:
     return path
 
 
+def lock(experiment: Experiment, mode: int) -> Optional[int]:
+    """DIR/lock held in MODE until the process ends or the descriptor is closed;
+    None where the file system cannot lock, which only loses the wait."""
+    try:
+        descriptor = os.open(experiment.path("lock"), os.O_RDWR | os.O_CREAT, 0o644)
+    except OSError:
+        return None
+    try:
+        fcntl.flock(descriptor, mode)
+    except OSError:
+        os.close(descriptor)
+        return None
+    return descriptor
+
+
 def run_job(experiment: Experiment, job: Job) -> int:
     """Runs one job to its temporary files and renames them when the run is complete.
     A failed run leaves runs/NAME.failed with its status and standard error."""
@@ -429,6 +448,12 @@ def run_job(experiment: Experiment, job: Job) -> int:
 
     for signum in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         signal.signal(signum, stop)
+    # GNU parallel misses a job that it has forked but not yet put in its own
+    # process group when it is stopped; such a job finds DIR/stopped here.
+    if "PARALLEL_SEQ" in os.environ:
+        lock(experiment, fcntl.LOCK_SH)
+        if os.path.exists(experiment.path("stopped")):
+            return 128 + signal.SIGINT
     with open(temporary_output, "w", encoding="utf-8") as stream:
         child = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=stream,
                                  stderr=subprocess.PIPE, env=environment, text=True,
@@ -536,6 +561,9 @@ def run(args: argparse.Namespace, tool: str) -> int:
         return 0
     print(f"Running {len(pending)} of {total} jobs ({total - len(pending)} finished before).",
           flush=True)
+    stopped = experiment.path("stopped")
+    if os.path.exists(stopped):
+        os.remove(stopped)
     session = {"host": socket.gethostname(), "start": now(), "end": None,
                "command": sys.argv, "jobs": len(pending)}
     experiment.sessions.append(session)
@@ -546,6 +574,9 @@ def run(args: argparse.Namespace, tool: str) -> int:
 
     def forward(signum, _frame):
         # GNU parallel stops its running jobs on these; their runs stay unfinished.
+        if not received:
+            with open(stopped, "w", encoding="utf-8"):
+                pass
         received.append(signum)
         process.send_signal(signum)
 
@@ -559,6 +590,9 @@ def run(args: argparse.Namespace, tool: str) -> int:
         pass
     process.wait()
     interrupted = bool(received)
+    if interrupted:
+        # Jobs GNU parallel failed to stop end before the finished ones are counted.
+        lock(experiment, fcntl.LOCK_EX)
     left = [j.name for j in experiment.jobs if not experiment.finished(j)]
     session.update(end=now(), finished=total - len(left),
                    result="interrupted" if interrupted else "failed" if left else "complete")
