@@ -127,6 +127,11 @@ def test_an_interrupted_experiment_resumes_without_rerunning(tmp_path):
 
     logged = len((directory / "joblog").read_text().splitlines())
     names = [f"c1-r{r}.out" for r in range(8)]
+    # A job GNU parallel starts as it is stopped, too early to be stopped, does not run.
+    late = next(r for r in range(8) if names[r] not in finished)
+    started = subprocess.run([TOOLS / TOOL, "job", directory, str(late + 1)],
+                             env=dict(os.environ, PARALLEL_SEQ="9"), timeout=60)
+    assert started.returncode == 130 and not (directory / "runs" / names[late]).exists()
     done = run_tool(TOOL, "run", directory, "--jobs", "2")
     assert done.returncode == 0, done.stderr
     assert f"Running {8 - len(finished)} of 8 jobs" in done.stdout
