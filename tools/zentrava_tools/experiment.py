@@ -292,8 +292,15 @@ def now() -> str:
     return datetime.datetime.now(datetime.timezone.utc).isoformat(timespec="seconds")
 
 
+def temporary_name(path: str) -> str:
+    """PATH's name while it is written: its own for each process on each host, so two
+    tasks of one job (a Slurm task resubmitted while the first still runs) never
+    write into one file."""
+    return f"{path}.{socket.gethostname()}.{os.getpid()}.tmp"
+
+
 def write_atomically(path: str, text: str) -> None:
-    temporary = path + ".tmp"
+    temporary = temporary_name(path)
     with open(temporary, "w", encoding="utf-8") as stream:
         stream.write(text)
     os.replace(temporary, path)
@@ -428,7 +435,7 @@ def run_job(experiment: Experiment, job: Job) -> int:
         print(f"Job {job.number} ({job.name}) has finished already.", file=sys.stderr)
         return 0
     failed = experiment.path("runs", job.name + ".failed")
-    temporary_output, temporary_log = output + ".tmp", log + ".tmp"
+    temporary_output, temporary_log = temporary_name(output), temporary_name(log)
     config = experiment.configuration(job)
     command = [experiment.zentrava] + config.arguments(job.seed, temporary_log)
     environment = dict(os.environ, OMP_NUM_THREADS=str(experiment.threads))
