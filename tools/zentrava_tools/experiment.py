@@ -412,19 +412,12 @@ def _saved(directory: str, text: str) -> str:
     return path
 
 
-def lock(experiment: Experiment, mode: int) -> Optional[int]:
-    """DIR/lock held in MODE until the process ends or the descriptor is closed;
-    None where the file system cannot lock, which only loses the wait."""
+def hold_lock(experiment: Experiment, mode: int) -> None:
+    """Holds DIR/lock in MODE until the process ends."""
     try:
-        descriptor = os.open(experiment.path("lock"), os.O_RDWR | os.O_CREAT, 0o644)
+        fcntl.flock(os.open(experiment.path("lock"), os.O_RDWR | os.O_CREAT, 0o644), mode)
     except OSError:
-        return None
-    try:
-        fcntl.flock(descriptor, mode)
-    except OSError:
-        os.close(descriptor)
-        return None
-    return descriptor
+        pass  # a file system that cannot lock loses only the wait
 
 
 def run_job(experiment: Experiment, job: Job) -> int:
@@ -458,7 +451,7 @@ def run_job(experiment: Experiment, job: Job) -> int:
     # GNU parallel misses a job that it has forked but not yet put in its own
     # process group when it is stopped; such a job finds DIR/stopped here.
     if "PARALLEL_SEQ" in os.environ:
-        lock(experiment, fcntl.LOCK_SH)
+        hold_lock(experiment, fcntl.LOCK_SH)
         if os.path.exists(experiment.path("stopped")):
             return 128 + signal.SIGINT
     with open(temporary_output, "w", encoding="utf-8") as stream:
@@ -599,7 +592,7 @@ def run(args: argparse.Namespace, tool: str) -> int:
     interrupted = bool(received)
     if interrupted:
         # Jobs GNU parallel failed to stop end before the finished ones are counted.
-        lock(experiment, fcntl.LOCK_EX)
+        hold_lock(experiment, fcntl.LOCK_EX)
     left = [j.name for j in experiment.jobs if not experiment.finished(j)]
     session.update(end=now(), finished=total - len(left),
                    result="interrupted" if interrupted else "failed" if left else "complete")
